@@ -1,0 +1,157 @@
+#include "storage/CBinaryStream.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Hex(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+}  // namespace
+
+TEST(CBinaryStream, IntegersFollowTheSelectedByteOrder)
+{
+    struct Case {
+        bool littleEndian;
+        qint32 value;
+        const char* bytes;
+    };
+    const Case cases[] = {
+        {true, 0x12345678, "78563412"},
+        {false, 0x12345678, "12345678"},
+        {true, -2, "feffffff"},
+        {false, -2, "fffffffe"},
+        {false, std::numeric_limits<qint32>::min(), "80000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        QByteArray data;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadWrite);
+        CBinaryStream stream(&buffer);
+        stream.SetLittleEndian(c.littleEndian);
+        stream.WriteInt32(c.value);
+        EXPECT_EQ(data, Hex(c.bytes));
+        stream.SetPosition(0);
+        EXPECT_EQ(stream.ReadInt32(), c.value);
+        EXPECT_FALSE(stream.Error());
+    }
+}
+
+TEST(CBinaryStream, BytesAndBooleansRoundTrip)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadWrite);
+    CBinaryStream stream(&buffer);
+    stream.WriteBoolean(true);
+    stream.WriteBoolean(false);
+    stream.WriteUInt8(0xAB);
+    stream.WriteBytes(QByteArray("xyz"));
+    EXPECT_EQ(data, Hex("0100ab78797a"));
+    EXPECT_EQ(stream.Length(), 6);
+    EXPECT_EQ(stream.Position(), 6);
+
+    stream.SetPosition(0);
+    EXPECT_TRUE(stream.ReadBoolean());
+    EXPECT_FALSE(stream.ReadBoolean());
+    EXPECT_EQ(stream.ReadUInt8(), 0xAB);
+    EXPECT_EQ(stream.ReadBytes(3), QByteArray("xyz"));
+    EXPECT_TRUE(stream.AtEnd());
+    EXPECT_FALSE(stream.Error());
+}
+
+TEST(CBinaryStream, ShortReadSetsAStickyErrorAndLaterReadsGiveZeros)
+{
+    QByteArray data = Hex("0000000501020304");
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    CBinaryStream stream(&buffer);
+    EXPECT_EQ(stream.ReadInt32(), 5);
+    EXPECT_EQ(stream.ReadBytes(5), QByteArray());  // only 4 left
+    EXPECT_TRUE(stream.Error());
+    // The failed read consumed nothing, yet the error stays and reads give zeros.
+    EXPECT_EQ(stream.Position(), 4);
+    EXPECT_EQ(stream.ReadInt32(), 0);
+    EXPECT_EQ(stream.ReadUInt8(), 0);
+    EXPECT_TRUE(stream.Error());
+}
+
+TEST(CBinaryStream, HugeByteCountFailsWithoutAllocating)
+{
+    QByteArray data = Hex("00");
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    CBinaryStream stream(&buffer);
+    EXPECT_TRUE(stream.ReadBytes(std::numeric_limits<qint64>::max()).isEmpty());
+    EXPECT_TRUE(stream.Error());
+}
+
+TEST(CBinaryStream, FailedWriteSetsTheErrorFlag)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    CBinaryStream stream(&buffer);
+    stream.WriteInt32(1);
+    EXPECT_TRUE(stream.Error());
+    EXPECT_TRUE(data.isEmpty());
+}
+
+TEST(CBinaryStream, SeekOutsideTheDeviceOrBeforeItsStartIsAnError)
+{
+    QByteArray data = Hex("0102");
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    CBinaryStream stream(&buffer);
+    EXPECT_FALSE(stream.SetPosition(-1));
+    EXPECT_TRUE(stream.Error());
+}
+
+TEST(CBinaryStream, BytesLeftStopsAtTheReadLimit)
+{
+    QByteArray data(10, '\0');
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    CBinaryStream stream(&buffer);
+    stream.SetPosition(2);
+    EXPECT_EQ(stream.BytesLeft(), 8);
+    stream.SetReadLimit(6);
+    EXPECT_EQ(stream.BytesLeft(), 4);
+    EXPECT_TRUE(stream.FitsInBytesLeft(4));
+    EXPECT_TRUE(stream.FitsInBytesLeft(2, 2));
+    EXPECT_FALSE(stream.FitsInBytesLeft(5));
+    EXPECT_FALSE(stream.FitsInBytesLeft(3, 2));
+    EXPECT_FALSE(stream.FitsInBytesLeft(-1));
+    // Huge counts must not overflow into "fits".
+    EXPECT_FALSE(stream.FitsInBytesLeft(std::numeric_limits<qint64>::max() / 2, 4));
+    stream.SetPosition(8);  // a reader that overran its block has nothing left
+    EXPECT_EQ(stream.BytesLeft(), 0);
+    stream.SetReadLimit(-1);
+    EXPECT_EQ(stream.BytesLeft(), 2);
+}
+
+TEST(CBinaryStream, WorksOnAFileOpenForReadingAndWriting)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath("stream.bin"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    CBinaryStream stream(&file);
+    stream.SetLittleEndian(true);
+    stream.WriteInt32(0);
+    stream.WriteInt32(7);
+    stream.SetPosition(0);
+    stream.WriteInt32(3);  // overwrite in place, as block lengths are patched
+    stream.SetPosition(0);
+    EXPECT_EQ(stream.ReadInt32(), 3);
+    EXPECT_EQ(stream.ReadInt32(), 7);
+    EXPECT_EQ(stream.Length(), 8);
+    EXPECT_FALSE(stream.Error());
+}
