@@ -1,0 +1,6 @@
+#include "storage/UnsupportedFormatException.h"
+
+UnsupportedFormatException::UnsupportedFormatException()
+    : std::runtime_error("UnsupportedFormatException")
+{
+}
