@@ -1,0 +1,3 @@
+#include "views/ArcShape.h"
+
+ArcShape::ArcShape() : OvalShape(Kind::Arc) {}

@@ -1,0 +1,3 @@
+#include "views/OvalShape.h"
+
+OvalShape::OvalShape() : RectShape(Kind::Oval) {}

@@ -1,0 +1,3 @@
+#include "views/RectShape.h"
+
+RectShape::RectShape() : Object2D(Kind::Rect) {}

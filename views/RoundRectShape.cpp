@@ -1,0 +1,3 @@
+#include "views/RoundRectShape.h"
+
+RoundRectShape::RoundRectShape() : RectShape(Kind::RoundRect) {}

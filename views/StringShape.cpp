@@ -1,0 +1,3 @@
+#include "views/StringShape.h"
+
+StringShape::StringShape() : Object2D(Kind::String) {}
