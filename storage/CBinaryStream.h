@@ -60,6 +60,10 @@ public:
     void SetReadLimit(qint64 limit) { mReadLimit = limit; }
     // Bytes between the position and the read limit (never negative).
     qint64 BytesLeft() const;
+    // Whether fixed-size reads have run past the end of the block. Such reads
+    // are not stopped (the block's End reports the overrun), but a reader
+    // that must not take bytes of what follows can check this.
+    bool PastReadLimit() const { return mReadLimit >= 0 && Position() > mReadLimit; }
     // Whether count items of at least bytesEach bytes each can still be in
     // the current block. Negative counts never fit.
     bool FitsInBytesLeft(qint64 count, qint64 bytesEach = 1) const;

@@ -155,3 +155,18 @@ TEST(CBinaryStream, WorksOnAFileOpenForReadingAndWriting)
     EXPECT_EQ(stream.Length(), 8);
     EXPECT_FALSE(stream.Error());
 }
+
+TEST(CBinaryStream, ReadsPastTheLimitAreAllowedButVisible)
+{
+    QByteArray data(8, '\0');
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    CBinaryStream stream(&buffer);
+    EXPECT_FALSE(stream.PastReadLimit());  // no limit
+    stream.SetReadLimit(3);
+    stream.ReadBytes(3);
+    EXPECT_FALSE(stream.PastReadLimit());
+    stream.ReadUInt8();
+    EXPECT_TRUE(stream.PastReadLimit());
+    EXPECT_FALSE(stream.Error());
+}
