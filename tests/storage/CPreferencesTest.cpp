@@ -299,3 +299,44 @@ TEST_F(CPreferencesTest, FailedSaveLeavesNoTemporaryFileBehind)
               QStringList());
     QDir(mDir.path()).rmdir("Karyoquill.pref");  // let the destructor's save succeed
 }
+
+TEST_F(CPreferencesTest, RandomlyDamagedContentWithAValidDigestIsReadSafely)
+{
+    // The digest does not protect against a hand-made file: mutate the
+    // content of a valid file, frame it again with a matching digest and make
+    // sure reading neither crashes nor trusts the damaged lengths.
+    QByteArray content;
+    {
+        CPreferences source(QString(), QString(), CPreferences::Storage::MemoryOnly);
+        source.SetValue(CPreferences::kAppInitDir, "/home/user/projects");
+        source.SetValue(CPreferences::kSaveImageFormat, 1);
+        source.SetBinaryString(CPreferences::kViewPrinterSetting, QByteArray(40, 'p'));
+        QByteArray frame;
+        QBuffer buffer(&frame);
+        buffer.open(QIODevice::ReadWrite);
+        ASSERT_TRUE(source.SaveTo(buffer));
+        content = frame.mid(12, frame.size() - 12 - 16);
+    }
+    quint32 seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray damaged = content;
+        const int changes = 1 + static_cast<int>(next() % 4);
+        for (int i = 0; i < changes; ++i)
+            damaged[next() % damaged.size()] = static_cast<char>(next());
+        if (next() % 4 == 0)
+            damaged.truncate(next() % damaged.size());
+        const QByteArray frame = PrefFrame([&](CBinaryStream& io) { io.WriteBytes(damaged); });
+        QBuffer buffer;
+        buffer.setData(frame);
+        buffer.open(QIODevice::ReadOnly);
+        CPreferences prefs(QString(), QString(), CPreferences::Storage::MemoryOnly);
+        prefs.RestoreFrom(buffer);
+        ASSERT_LE(prefs.Count(), damaged.size() / 9);  // key byte, code, value at least
+        for (int i = 0; i < prefs.Count(); ++i)
+            ASSERT_LE(prefs.BinaryString(i).size() + prefs.Value(i).toString().size(), damaged.size());
+    }
+}
