@@ -31,9 +31,11 @@ void CGenomeArcShape::SetArcR(int radius)
 void CGenomeArcShape::MarkerSpan(int start, int end, double& first, double& span) const
 {
     if (start == end) {
-        // A single base keeps the hairline just under 0.5 wide.
         first = start;
-        span = -mRcoefficent;
+        // A single base is a hairline just under 0.5 wide, unless the base
+        // itself is wider than a pixel: then the formula would give a width
+        // below zero and the marker would vanish, so it is drawn as its arc.
+        span = mRcoefficent > mMinimumAngle ? mRcoefficent : -mRcoefficent;
         return;
     }
     const double low = std::min(start, end);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "views/Object2D.h"
+
+class QPainter;
+
+// The one renderer of vector scenes: screen, PNG, SVG, PDF and printing all
+// draw through DrawObject.
+//
+// Angles run clockwise from three o'clock; Fill and Border are opacities in
+// percent; polygons are closed here; text is anchored at its horizontal centre
+// and baseline. Drawing is antialiased.
+//
+// Dense circular maps are drawn faster without changing what the eye sees:
+// a run of consecutive wedges and radial hairlines around one centre is
+// resolved angle by angle (the last one wins, as when painted in order) and
+// drawn as a few ring sectors; the part a later opaque disc of the same
+// group will cover is not painted. The scene itself is never changed.
+class CSceneRenderer
+{
+public:
+    // Draws `object` so that its scene point (px, py) lands on the painter's
+    // point (x + px, y + py). The painter's state is left as it was found.
+    static void DrawObject(QPainter& painter, const Object2D& object, double x = 0, double y = 0);
+};
