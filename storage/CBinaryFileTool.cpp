@@ -179,7 +179,10 @@ qint32 CBinaryFileTool::EndFile()
         if (mIO.Position() != mNextLoc)
             return -1;  // the content could not be read back whole
         mIO.WriteBytes(digest);
-        return mIO.Error() ? -1 : length;
+        // Everything must be on the device before the frame counts as written.
+        if (!mIO.Flush())
+            return -1;
+        return length;
     }
 
     LeaveBlock();

@@ -54,8 +54,9 @@ public:
     // As BeginBlock; reading also verifies the digest (reads the content once)
     // and leaves the stream at the start of the content.
     bool BeginFile(const QString& tag);
-    // Writing: patches the length, appends the digest, returns the content
-    // length or -1. The stream must be readable too: the digest is computed
+    // Writing: patches the length, appends the digest, flushes the stream and
+    // returns the content length, or -1 when any of it (the frame's header
+    // included) did not reach the device. The stream must be readable too: the digest is computed
     // by reading the content back.
     // Reading: moves past the digest; returns 0 when the content was consumed
     // exactly.

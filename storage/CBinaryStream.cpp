@@ -4,24 +4,56 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
+
+namespace {
+constexpr qint64 kWriteFlushSize = 1 << 20;
+constexpr qint64 kReadChunkSize = 1 << 16;
+}  // namespace
 
 CBinaryStream::CBinaryStream(QIODevice* device)
     : mDevice(device)
     , mLength(device ? device->size() : 0)
+    , mPosition(device ? device->pos() : 0)
 {
     Q_ASSERT(device && device->isOpen());
     Q_ASSERT(!device->isSequential());
 }
 
-qint64 CBinaryStream::Position() const
+CBinaryStream::~CBinaryStream()
 {
-    return mDevice->pos();
+    Flush();
 }
 
 bool CBinaryStream::SetPosition(qint64 position)
 {
-    if (position < 0 || !mDevice->seek(position)) {
+    if (position < 0 || position > mLength) {
         mError = true;
+        return false;
+    }
+    mPosition = position;
+    return true;
+}
+
+bool CBinaryStream::Flush()
+{
+    if (mWriteBuffer.empty())
+        return !mError;
+    const qint64 size = static_cast<qint64>(mWriteBuffer.size());
+    if (!mDevice->seek(mWriteStart) || mDevice->write(mWriteBuffer.data(), size) != size)
+        mError = true;
+    mWriteBuffer.clear();
+    return !mError;
+}
+
+bool CBinaryStream::FillReadBuffer()
+{
+    const qint64 chunk = std::min(kReadChunkSize, mLength - mPosition);
+    mReadBuffer.resize(static_cast<size_t>(chunk));
+    mReadStart = mPosition;
+    if (chunk <= 0 || !mDevice->seek(mPosition)
+        || mDevice->read(mReadBuffer.data(), chunk) != chunk) {
+        mReadBuffer.clear();
         return false;
     }
     return true;
@@ -29,26 +61,61 @@ bool CBinaryStream::SetPosition(qint64 position)
 
 bool CBinaryStream::ReadRaw(char* data, qint64 count)
 {
-    if (mError || mLength - Position() < count) {
+    if (mError || count < 0 || mLength - mPosition < count) {
         mError = true;
         return false;
     }
-    if (mDevice->read(data, count) != count) {
-        mError = true;
+    // Reads see what was written before them.
+    if (!mWriteBuffer.empty() && !Flush())
         return false;
+    while (count > 0) {
+        const qint64 bufferEnd = mReadStart + static_cast<qint64>(mReadBuffer.size());
+        if (mPosition >= mReadStart && mPosition < bufferEnd) {
+            const qint64 n = std::min(count, bufferEnd - mPosition);
+            std::memcpy(data, mReadBuffer.data() + (mPosition - mReadStart), static_cast<size_t>(n));
+            data += n;
+            count -= n;
+            mPosition += n;
+        } else if (count >= kReadChunkSize) {
+            if (!mDevice->seek(mPosition) || mDevice->read(data, count) != count) {
+                mError = true;
+                return false;
+            }
+            mPosition += count;
+            count = 0;
+        } else if (!FillReadBuffer()) {
+            mError = true;
+            return false;
+        }
     }
     return true;
 }
 
 void CBinaryStream::WriteBytes(const char* data, qint64 count)
 {
-    if (mError)
+    if (mError || count <= 0)
         return;
-    if (count > 0 && mDevice->write(data, count) != count) {
+    if (!mDevice->isWritable()) {
         mError = true;
         return;
     }
-    mLength = std::max(mLength, Position());
+    // Data read ahead may be overwritten now.
+    mReadBuffer.clear();
+    const qint64 bufferEnd = mWriteStart + static_cast<qint64>(mWriteBuffer.size());
+    if (!mWriteBuffer.empty() && (mPosition < mWriteStart || mPosition > bufferEnd)) {
+        if (!Flush())
+            return;
+    }
+    if (mWriteBuffer.empty())
+        mWriteStart = mPosition;
+    const size_t offset = static_cast<size_t>(mPosition - mWriteStart);
+    if (offset + count > mWriteBuffer.size())
+        mWriteBuffer.resize(offset + static_cast<size_t>(count));
+    std::memcpy(mWriteBuffer.data() + offset, data, static_cast<size_t>(count));
+    mPosition += count;
+    mLength = std::max(mLength, mPosition);
+    if (static_cast<qint64>(mWriteBuffer.size()) >= kWriteFlushSize)
+        Flush();
 }
 
 void CBinaryStream::WriteBytes(const QByteArray& bytes)
@@ -102,7 +169,7 @@ QByteArray CBinaryStream::ReadBytes(qint64 count)
 {
     if (count <= 0 || mError)
         return {};
-    if (count > mLength - Position()) {
+    if (count > mLength - mPosition) {
         mError = true;
         return {};
     }
@@ -115,7 +182,7 @@ QByteArray CBinaryStream::ReadBytes(qint64 count)
 qint64 CBinaryStream::BytesLeft() const
 {
     const qint64 end = mReadLimit < 0 ? mLength : std::min(mReadLimit, mLength);
-    return std::max<qint64>(0, end - Position());
+    return std::max<qint64>(0, end - mPosition);
 }
 
 bool CBinaryStream::FitsInBytesLeft(qint64 count, qint64 bytesEach) const

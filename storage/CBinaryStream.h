@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <vector>
+
 class QIODevice;
 
 // A small binary stream over a random-access QIODevice (a QFile, a QBuffer...)
@@ -11,6 +13,13 @@ class QIODevice;
 // Any short read or failed write sets the error flag; once set, reads return
 // zeros (or empty byte arrays) without touching the device and writes do
 // nothing, so a reader may read a group of fields and check Error() once.
+//
+// The stream buffers reads and writes itself (a project file is millions of
+// small fields, and block lengths are patched by seeking back), so the
+// device's position is not the stream's while it works. Pending writes reach
+// the device on Flush(), on a read, when the buffer fills, and when the
+// stream is destroyed; a write failure of the device may therefore show up
+// only at the next Flush(), which callers check before they trust a file.
 //
 // For safe reading of untrusted files the stream also carries a read limit:
 // the end of the innermost block being read (set by CBinaryFileTool). Owners
@@ -21,6 +30,8 @@ class CBinaryStream
 public:
     // The device must be open and random access; it is not owned.
     explicit CBinaryStream(QIODevice* device);
+    // Flushes pending writes.
+    ~CBinaryStream();
 
     CBinaryStream(const CBinaryStream&) = delete;
     CBinaryStream& operator=(const CBinaryStream&) = delete;
@@ -31,8 +42,9 @@ public:
     void SetLittleEndian(bool littleEndian) { mLittleEndian = littleEndian; }
     bool LittleEndian() const { return mLittleEndian; }
 
-    qint64 Position() const;
-    // Moves to an absolute position; a failed seek sets the error flag.
+    qint64 Position() const { return mPosition; }
+    // Moves to an absolute position within the data; a position before the
+    // start or past the end sets the error flag.
     bool SetPosition(qint64 position);
     qint64 Length() const { return mLength; }
     bool AtEnd() const { return Position() >= mLength; }
@@ -41,6 +53,10 @@ public:
     // Lets a reader flag a value it refuses (a count that cannot fit, ...),
     // so that the caller's usual error check reports it.
     void SetError() { mError = true; }
+
+    // Hands pending writes to the device; false (and the error flag) when
+    // the device refused them.
+    bool Flush();
 
     void WriteInt32(qint32 value);
     qint32 ReadInt32();
@@ -70,9 +86,17 @@ public:
 
 private:
     bool ReadRaw(char* data, qint64 count);
+    bool FillReadBuffer();
 
     QIODevice* mDevice;
     qint64 mLength;
+    qint64 mPosition;
+    // Bytes written but not yet on the device, from mWriteStart on.
+    std::vector<char> mWriteBuffer;
+    qint64 mWriteStart = 0;
+    // Bytes read ahead from the device, from mReadStart on.
+    std::vector<char> mReadBuffer;
+    qint64 mReadStart = 0;
     qint64 mReadLimit = -1;
     bool mLittleEndian = false;
     bool mError = false;

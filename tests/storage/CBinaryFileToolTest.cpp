@@ -27,6 +27,12 @@ struct MemoryStream {
         stream = std::make_unique<CBinaryStream>(&buffer);
         stream->SetLittleEndian(littleEndian);
     }
+    // The bytes written so far (the stream buffers its writes).
+    const QByteArray& Data()
+    {
+        stream->Flush();
+        return data;
+    }
     QByteArray data;
     QBuffer buffer;
     std::unique_ptr<CBinaryStream> stream;
@@ -42,7 +48,7 @@ QByteArray WriteFrame(const QString& tag, const QByteArray& content, bool little
     EXPECT_TRUE(tool.BeginFile(tag));
     m.stream->WriteBytes(content);
     EXPECT_EQ(tool.EndFile(), content.size());
-    return m.data;
+    return m.Data();
 }
 
 }  // namespace
@@ -55,7 +61,7 @@ TEST(CBinaryFileTool, WritesATaggedBlockWithItsBodyLength)
     m.stream->WriteInt32(1);
     m.stream->WriteInt32(2);
     EXPECT_EQ(tool.EndBlock(), 8);
-    EXPECT_EQ(m.data, Hex(kProjBlock));
+    EXPECT_EQ(m.Data(), Hex(kProjBlock));
     EXPECT_EQ(m.stream->Position(), 20);  // after the block, ready for the next field
 }
 
@@ -66,7 +72,7 @@ TEST(CBinaryFileTool, BlockWithoutTagHasNoTagField)
     ASSERT_TRUE(tool.BeginBlock(QString()));
     m.stream->WriteUInt8(7);
     EXPECT_EQ(tool.EndBlock(), 1);
-    EXPECT_EQ(m.data, Hex("00000001 07"));
+    EXPECT_EQ(m.Data(), Hex("00000001 07"));
 }
 
 TEST(CBinaryFileTool, ReadingABlockReportsHowMuchOfTheBodyWasConsumed)
@@ -157,7 +163,7 @@ TEST(CBinaryFileTool, ReadLimitFollowsTheOpenBlocksAndIsRestoredOnExit)
     CBinaryFileTool outer(*m.stream, CBinaryFileTool::ReadMode);
     ASSERT_TRUE(outer.BeginBlock("a"));
     const qint64 outerEnd = m.stream->ReadLimit();
-    EXPECT_EQ(outerEnd, m.data.size() - 4);
+    EXPECT_EQ(outerEnd, m.Data().size() - 4);
     EXPECT_EQ(m.stream->ReadInt32(), 1);
     {
         // A reader that gives up without EndBlock still hands the enclosing
@@ -278,6 +284,35 @@ TEST(CBinaryFileTool, FrameOnAStreamThatCannotBeReadBackFailsToEnd)
     ASSERT_TRUE(tool.BeginFile("KYQL"));
     stream.WriteInt32(5);
     EXPECT_EQ(tool.EndFile(), -1);
+}
+
+TEST(CBinaryFileTool, DeviceThatRefusesPartOfTheFrameMakesEndFileFail)
+{
+    // A device that takes only the first `room` bytes, like a full disk.
+    class FullDevice : public QBuffer
+    {
+    public:
+        qint64 room = 0;
+
+    protected:
+        qint64 writeData(const char* data, qint64 length) override
+        {
+            if (pos() + length > room)
+                return -1;
+            return QBuffer::writeData(data, length);
+        }
+    };
+    for (qint64 room : {0, 4, 12, 40}) {
+        SCOPED_TRACE(room);
+        FullDevice device;
+        device.room = room;
+        device.open(QIODevice::ReadWrite);
+        CBinaryStream stream(&device);
+        CBinaryFileTool tool(stream, CBinaryFileTool::WriteMode);
+        tool.BeginFile("KYQL");
+        stream.WriteBytes(QByteArray(30, 'c'));
+        EXPECT_EQ(tool.EndFile(), -1);
+    }
 }
 
 TEST(CBinaryFileTool, ToolWithAnUnknownModeRaises)

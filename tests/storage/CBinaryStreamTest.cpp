@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,7 @@ TEST(CBinaryStream, IntegersFollowTheSelectedByteOrder)
         CBinaryStream stream(&buffer);
         stream.SetLittleEndian(c.littleEndian);
         stream.WriteInt32(c.value);
+        ASSERT_TRUE(stream.Flush());
         EXPECT_EQ(data, Hex(c.bytes));
         stream.SetPosition(0);
         EXPECT_EQ(stream.ReadInt32(), c.value);
@@ -54,6 +56,7 @@ TEST(CBinaryStream, BytesAndBooleansRoundTrip)
     stream.WriteBoolean(false);
     stream.WriteUInt8(0xAB);
     stream.WriteBytes(QByteArray("xyz"));
+    ASSERT_TRUE(stream.Flush());
     EXPECT_EQ(data, Hex("0100ab78797a"));
     EXPECT_EQ(stream.Length(), 6);
     EXPECT_EQ(stream.Position(), 6);
@@ -169,4 +172,49 @@ TEST(CBinaryStream, ReadsPastTheLimitAreAllowedButVisible)
     stream.ReadUInt8();
     EXPECT_TRUE(stream.PastReadLimit());
     EXPECT_FALSE(stream.Error());
+}
+
+TEST(CBinaryStream, BufferedWritesPatchesAndReadsAgreeWithTheDevice)
+{
+    // Enough data to pass the stream's write flush and read chunk sizes
+    // several times, with length-like patches both in pending and in
+    // already flushed data, then reads of every size across chunk borders.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath("big.bin"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+
+    const int count = 900000;  // 3.6 MB of integers
+    QByteArray expected(count * 4, Qt::Uninitialized);
+    {
+        CBinaryStream stream(&file);
+        stream.SetLittleEndian(true);
+        for (int i = 0; i < count; ++i) {
+            stream.WriteInt32(i);
+            qToLittleEndian<qint32>(i, expected.data() + 4 * i);
+        }
+        for (int index : {0, 1, 16383, 16384, 300000, count - 1}) {
+            const qint64 back = stream.Position();
+            stream.SetPosition(4 * index);
+            stream.WriteInt32(-index);
+            qToLittleEndian<qint32>(-index, expected.data() + 4 * index);
+            stream.SetPosition(back);
+        }
+        EXPECT_EQ(stream.Length(), count * 4);
+
+        // Reading back through the same stream sees everything written.
+        stream.SetPosition(0);
+        qint64 position = 0;
+        for (qint64 size : {1, 3, 65535, 65536, 65537, 200000, 1}) {
+            SCOPED_TRACE(size);
+            EXPECT_EQ(stream.ReadBytes(size), expected.mid(position, size));
+            position += size;
+        }
+        stream.SetPosition(4 * 300000);
+        EXPECT_EQ(stream.ReadInt32(), -300000);
+        EXPECT_FALSE(stream.Error());
+    }  // destroying the stream flushes what is pending
+
+    file.seek(0);
+    EXPECT_TRUE(file.readAll() == expected);
 }

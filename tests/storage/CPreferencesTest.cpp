@@ -45,7 +45,7 @@ QByteArray PrefFrame(const std::function<void(CBinaryStream&)>& writeContent)
     CBinaryFileTool tool(io, CBinaryFileTool::WriteMode);
     EXPECT_TRUE(tool.BeginFile("pref"));
     writeContent(io);
-    EXPECT_GE(tool.EndFile(), 0);
+    EXPECT_GE(tool.EndFile(), 0);  // flushes the stream
     return data;
 }
 

@@ -25,6 +25,12 @@ struct MemoryStream {
         stream = std::make_unique<CBinaryStream>(&buffer);
         stream->SetLittleEndian(littleEndian);
     }
+    // The bytes written so far (the stream buffers its writes).
+    const QByteArray& Data()
+    {
+        stream->Flush();
+        return data;
+    }
     QByteArray data;
     QBuffer buffer;
     std::unique_ptr<CBinaryStream> stream;
@@ -39,7 +45,7 @@ TEST(MTextFileCodec, StringsAreWrittenAsByteLengthAndBytes)
     MTextFile::WriteUTF8(QString::fromUtf8("Gène"), *m.stream);
     MTextFile::WriteBinary(QByteArray(), *m.stream);
     MTextFile::WriteBinary(Hex("00ff"), *m.stream);
-    EXPECT_EQ(m.data, Hex("00000000 05000000 47c3a86e65 00000000 02000000 00ff"));
+    EXPECT_EQ(m.Data(), Hex("00000000 05000000 47c3a86e65 00000000 02000000 00ff"));
 
     m.stream->SetPosition(0);
     EXPECT_EQ(MTextFile::ReadUTF8(*m.stream), QString());
@@ -119,7 +125,7 @@ TEST(MTextFileCodec, ShortStringsKeepWholeCharactersWithin255Bytes)
         SCOPED_TRACE(c.name);
         MemoryStream m;
         EXPECT_EQ(MTextFile::WriteShortUTF8(c.text, *m.stream), c.shortened);
-        ASSERT_EQ(m.data.size(), 1 + c.storedBytes);
+        ASSERT_EQ(m.Data().size(), 1 + c.storedBytes);
         EXPECT_EQ(static_cast<unsigned char>(m.data[0]), c.storedBytes);
         m.stream->SetPosition(0);
         const QString read = MTextFile::ReadShortUTF8(*m.stream);
@@ -144,7 +150,7 @@ TEST(MColorExt, ColourIsStoredLeastSignificantByteFirstInEitherByteOrder)
         MColorExt::Write(0x123456, *m.stream);
         MColorExt::Write(0xFF8000, *m.stream);  // red FF, green 80, blue 00
         MColorExt::Write(0xFF00FF00, *m.stream);  // bits above the colour are not stored
-        EXPECT_EQ(m.data, Hex("56341200 0080ff00 00ff0000"));
+        EXPECT_EQ(m.Data(), Hex("56341200 0080ff00 00ff0000"));
 
         m.stream->SetPosition(0);
         quint32 color = 0;
