@@ -1,0 +1,3 @@
+#include "views/CMarkerData.h"
+
+CMarkerData::CMarkerData() = default;

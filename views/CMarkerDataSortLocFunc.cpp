@@ -1,0 +1,1 @@
+#include "views/CMarkerDataSortLocFunc.h"
