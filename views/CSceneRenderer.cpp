@@ -357,6 +357,8 @@ private:
         double outerMax = 0;
         for (const Sector& s : mRun)
             outerMax = std::max(outerMax, s.outer);
+        if (inner >= outerMax)
+            return;  // the whole run lies under the later disc
         const double pixelsPerRadian = std::max(outerMax * deviceScale, 1.0);
         const int bins = int(std::clamp(std::ceil(kTwoPi * pixelsPerRadian * kBinsPerPixel), 64.0, double(1 << 22)));
         const double binAngle = kTwoPi / bins;
@@ -457,6 +459,8 @@ private:
             if (owner < 0)
                 continue;
             const Sector& s = mRun[size_t(owner)];
+            if (s.outer <= inner)
+                continue;
             const bool followed = b < origin + bins && mOwner[size_t(b % bins)] >= 0;
             if (s.color != brushColor) {
                 mPainter.setBrush(ToColor(s.color, 100));
