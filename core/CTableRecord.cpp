@@ -1,0 +1,147 @@
+#include "core/CTableRecord.h"
+
+#include <QAnyStringView>
+#include <QUtf8StringView>
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+std::unique_ptr<quint32[]> MakeBlock(QByteArrayView cellBytes, const quint32* cellEnds, int count)
+{
+    if (count <= 0)
+        return nullptr;
+    Q_ASSERT(cellBytes.size() <= std::numeric_limits<quint32>::max());
+    const size_t textWords = (size_t(cellBytes.size()) + 3) / 4;
+    std::unique_ptr<quint32[]> block(new quint32[1 + size_t(count) + textWords]);
+    block[0] = quint32(count);
+    std::memcpy(block.get() + 1, cellEnds, sizeof(quint32) * size_t(count));
+    if (textWords > 0) {
+        block[1 + size_t(count) + textWords - 1] = 0;  // padding
+        std::memcpy(block.get() + 1 + count, cellBytes.data(), size_t(cellBytes.size()));
+    }
+    return block;
+}
+
+}  // namespace
+
+CTableRecord::CTableRecord(const CTableRecord& other)
+{
+    *this = other;
+}
+
+CTableRecord& CTableRecord::operator=(const CTableRecord& other)
+{
+    if (this == &other)
+        return *this;
+    const int count = other.Count();
+    if (count == 0) {
+        mData.reset();
+        return *this;
+    }
+    mData = MakeBlock(QByteArrayView(other.TextStart(), other.TextSize()), other.mData.get() + 1, count);
+    return *this;
+}
+
+int CTableRecord::Count() const
+{
+    return mData ? int(mData[0]) : 0;
+}
+
+const char* CTableRecord::TextStart() const
+{
+    return reinterpret_cast<const char*>(mData.get() + 1 + mData[0]);
+}
+
+quint32 CTableRecord::CellBegin(int column) const
+{
+    return column == 0 ? 0 : mData[size_t(column)];
+}
+
+quint32 CTableRecord::CellEnd(int column) const
+{
+    return mData[size_t(column) + 1];
+}
+
+quint32 CTableRecord::TextSize() const
+{
+    return mData ? mData[mData[0]] : 0;
+}
+
+QByteArrayView CTableRecord::ItemUtf8(int column) const
+{
+    Q_ASSERT(column >= 0 && column < Count());
+    const quint32 begin = CellBegin(column);
+    return QByteArrayView(TextStart() + begin, qsizetype(CellEnd(column) - begin));
+}
+
+QString CTableRecord::Item(int column) const
+{
+    const QByteArrayView bytes = ItemUtf8(column);
+    return QString::fromUtf8(bytes.data(), bytes.size());
+}
+
+bool CTableRecord::ItemEquals(int column, QStringView text) const
+{
+    return QAnyStringView::equal(QUtf8StringView(ItemUtf8(column)), text);
+}
+
+void CTableRecord::Assign(QByteArrayView cellBytes, const quint32* cellEnds, int count)
+{
+    mData = MakeBlock(cellBytes, cellEnds, count);
+}
+
+void CTableRecord::SetCount(int count)
+{
+    Q_ASSERT(count >= 0);
+    const int old = Count();
+    if (count == old)
+        return;
+    std::vector<quint32> ends(size_t(count), 0);
+    const int kept = std::min(old, count);
+    const quint32 keptSize = kept > 0 ? CellEnd(kept - 1) : 0;
+    for (int i = 0; i < count; ++i)
+        ends[size_t(i)] = i < kept ? CellEnd(i) : keptSize;
+    const QByteArrayView text(mData ? TextStart() : nullptr, qsizetype(keptSize));
+    mData = MakeBlock(text, ends.data(), count);
+}
+
+void CTableRecord::SetItem(int column, const QString& text)
+{
+    Q_ASSERT(column >= 0 && column < Count());
+    const QByteArray utf8 = text.toUtf8();  // toUtf8 always yields well-formed UTF-8
+    const int count = Count();
+    const quint32 begin = CellBegin(column);
+    const quint32 end = CellEnd(column);
+    const quint32 total = TextSize();
+    Q_ASSERT(quint64(total) - (end - begin) + quint64(utf8.size()) <= std::numeric_limits<quint32>::max());
+
+    QByteArray bytes;
+    bytes.reserve(qsizetype(total - (end - begin)) + utf8.size());
+    bytes.append(TextStart(), begin);
+    bytes.append(utf8);
+    bytes.append(TextStart() + end, qsizetype(total - end));
+
+    std::vector<quint32> ends(static_cast<size_t>(count));
+    const qint64 shift = qint64(utf8.size()) - qint64(end - begin);
+    for (int i = 0; i < count; ++i)
+        ends[size_t(i)] = i < column ? CellEnd(i) : quint32(qint64(CellEnd(i)) + shift);
+    mData = MakeBlock(bytes, ends.data(), count);
+}
+
+bool CTableRecord::IsEqual(const CTableRecord& other) const
+{
+    const int count = Count();
+    if (count != other.Count())
+        return false;
+    for (int i = 0; i < count; ++i) {
+        const QByteArrayView mine = ItemUtf8(i);
+        const QByteArrayView theirs = other.ItemUtf8(i);
+        if (mine == theirs)
+            continue;
+        if (QAnyStringView::compare(QUtf8StringView(mine), QUtf8StringView(theirs), Qt::CaseInsensitive) != 0)
+            return false;
+    }
+    return true;
+}

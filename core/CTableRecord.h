@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <memory>
+#include <vector>
+
+// One row of a table: its cells in column order, each a string.
+//
+// The cells are kept compactly as UTF-8 in one heap block per row, so a
+// million rows cost tens of megabytes rather than one QString per cell. Item()
+// builds a QString on demand; ItemUtf8() and ItemEquals() read a cell without
+// allocating. The stored bytes are always well-formed UTF-8, so comparing
+// bytes is the same as comparing the strings exactly.
+class CTableRecord
+{
+public:
+    CTableRecord() = default;
+    CTableRecord(const CTableRecord& other);
+    CTableRecord& operator=(const CTableRecord& other);
+    CTableRecord(CTableRecord&&) noexcept = default;
+    CTableRecord& operator=(CTableRecord&&) noexcept = default;
+
+    // Number of cells.
+    int Count() const;
+    // Resizes the row; existing cells keep their text, new cells are empty.
+    void SetCount(int count);
+
+    QString Item(int column) const;
+    void SetItem(int column, const QString& text);
+
+    // The cell as UTF-8 bytes, valid until the row is changed.
+    QByteArrayView ItemUtf8(int column) const;
+    // Exact comparison of the cell with `text`, without allocating.
+    bool ItemEquals(int column, QStringView text) const;
+
+    // Replaces the whole row by `count` cells whose bytes lie one after another
+    // in `cellBytes`, cell i ending at `cellEnds[i]`. The bytes must be
+    // well-formed UTF-8 (the loader makes sure of it).
+    void Assign(QByteArrayView cellBytes, const quint32* cellEnds, int count);
+
+    // Same cell count and every cell equal, ignoring letter case.
+    bool IsEqual(const CTableRecord& other) const;
+
+private:
+    const char* TextStart() const;
+    quint32 CellBegin(int column) const;
+    quint32 CellEnd(int column) const;
+    quint32 TextSize() const;
+
+    // Layout of the block, in 32-bit words: [cell count][end offset of each
+    // cell in the text][UTF-8 text, padded to whole words]. A row without
+    // cells holds no block.
+    std::unique_ptr<quint32[]> mData;
+};
