@@ -6,6 +6,36 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+
+constexpr size_t kSlabWords = size_t(1) << 18;  // 1 MiB
+// Rows larger than this get a heap block of their own.
+constexpr size_t kLargestSlabRowWords = kSlabWords / 8;
+
+}  // namespace
+
+CTable::CTable(const CTable& other)
+    : mRows(other.mRows)  // copies every row into a heap block of its own
+    , mColumnDataType(other.mColumnDataType)
+{
+}
+
+CTable& CTable::operator=(const CTable& other)
+{
+    if (this != &other)
+        *this = CTable(other);
+    return *this;
+}
+
+CTable& CTable::operator=(CTable&& other) noexcept
+{
+    // The old rows must go before the slabs that hold their cells.
+    mRows = std::move(other.mRows);
+    mSlabs = std::move(other.mSlabs);
+    mColumnDataType = std::move(other.mColumnDataType);
+    return *this;
+}
+
 int CTable::RowCount() const
 {
     return int(mRows.size());
@@ -69,12 +99,15 @@ void CTable::AppendRow(int count)
 void CTable::LoadFromTextFile(const QString& filePath, int separatorType, int titleRows)
 {
     mRows.clear();
+    mSlabs.clear();
     mColumnDataType.clear();
 
     CTextLineReader reader(filePath);
     if (!reader.Open())
         return;
 
+    std::vector<std::unique_ptr<quint32[]>> slabs;
+    size_t slabUsed = kSlabWords;
     std::vector<CTableRecord> rows;
     QList<qint32> types;
     int columns = 0;
@@ -112,10 +145,21 @@ void CTable::LoadFromTextFile(const QString& filePath, int separatorType, int ti
                 begin = end;
             }
         }
+        const QByteArrayView rowText(cellBytes.constData(), qsizetype(cellEnds[size_t(columns) - 1]));
+        const size_t words = CTableRecord::BlockWords(rowText.size(), columns);
         rows.emplace_back();
-        rows.back().Assign(QByteArrayView(cellBytes.constData(), qsizetype(cellEnds[size_t(columns) - 1])),
-                           cellEnds.data(), columns);
+        if (words <= kLargestSlabRowWords) {
+            if (slabUsed + words > kSlabWords) {
+                slabs.emplace_back(new quint32[kSlabWords]);
+                slabUsed = 0;
+            }
+            rows.back().AssignInSlab(slabs.back().get() + slabUsed, rowText, cellEnds.data(), columns);
+            slabUsed += words;
+        } else {
+            rows.back().Assign(rowText, cellEnds.data(), columns);
+        }
     }
+    mSlabs = std::move(slabs);
     mRows = std::move(rows);
     mColumnDataType = std::move(types);
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <vector>
 
 // The rows of a delimited text file, every cell a string, with a data type
@@ -27,6 +28,12 @@ class CTable
 public:
     // Most columns a table keeps; fields beyond it are dropped.
     static constexpr int kMaximumColumnCount = 63;
+
+    CTable() = default;
+    CTable(const CTable& other);
+    CTable& operator=(const CTable& other);
+    CTable(CTable&& other) noexcept = default;
+    CTable& operator=(CTable&& other) noexcept;
 
     int RowCount() const;
     // Keeps the column count c, drops or appends rows, then gives every row
@@ -68,6 +75,10 @@ public:
     bool ItemEquals(int row, int column, QStringView text) const;
 
 private:
+    // Loaded rows keep their cells in large slabs rather than one heap block
+    // each: a million rows then cost no million allocations. Declared before
+    // mRows so that the rows go first.
+    std::vector<std::unique_ptr<quint32[]>> mSlabs;
     std::vector<CTableRecord> mRows;
     QList<qint32> mColumnDataType;
 };

@@ -6,25 +6,48 @@
 #include <cstring>
 #include <limits>
 
+size_t CTableRecord::BlockWords(qsizetype textBytes, int count)
+{
+    return 1 + size_t(count) + (size_t(textBytes) + 3) / 4;
+}
+
 namespace {
 
-std::unique_ptr<quint32[]> MakeBlock(QByteArrayView cellBytes, const quint32* cellEnds, int count)
+// Writes a block into `block` (CTableRecord::BlockWords long); see the layout
+// in the header.
+void FillBlock(quint32* block, size_t words, QByteArrayView cellBytes, const quint32* cellEnds, int count)
 {
-    if (count <= 0)
-        return nullptr;
-    Q_ASSERT(cellBytes.size() <= std::numeric_limits<quint32>::max());
-    const size_t textWords = (size_t(cellBytes.size()) + 3) / 4;
-    std::unique_ptr<quint32[]> block(new quint32[1 + size_t(count) + textWords]);
     block[0] = quint32(count);
-    std::memcpy(block.get() + 1, cellEnds, sizeof(quint32) * size_t(count));
-    if (textWords > 0) {
-        block[1 + size_t(count) + textWords - 1] = 0;  // padding
-        std::memcpy(block.get() + 1 + count, cellBytes.data(), size_t(cellBytes.size()));
+    std::memcpy(block + 1, cellEnds, sizeof(quint32) * size_t(count));
+    const size_t textStart = 1 + size_t(count);
+    if (words > textStart) {
+        block[words - 1] = 0;  // padding
+        std::memcpy(block + textStart, cellBytes.data(), size_t(cellBytes.size()));
     }
-    return block;
 }
 
 }  // namespace
+
+void CTableRecord::Assign(QByteArrayView cellBytes, const quint32* cellEnds, int count)
+{
+    if (count <= 0) {
+        mData.reset();
+        return;
+    }
+    Q_ASSERT(quint32(count) < kInSlabBit && cellBytes.size() <= std::numeric_limits<quint32>::max());
+    const size_t words = BlockWords(cellBytes.size(), count);
+    auto block = std::unique_ptr<quint32[], BlockDeleter>(new quint32[words]);
+    FillBlock(block.get(), words, cellBytes, cellEnds, count);
+    mData = std::move(block);
+}
+
+void CTableRecord::AssignInSlab(quint32* storage, QByteArrayView cellBytes, const quint32* cellEnds, int count)
+{
+    Q_ASSERT(count > 0 && quint32(count) < kInSlabBit);
+    FillBlock(storage, BlockWords(cellBytes.size(), count), cellBytes, cellEnds, count);
+    storage[0] |= kInSlabBit;
+    mData.reset(storage);
+}
 
 CTableRecord::CTableRecord(const CTableRecord& other)
 {
@@ -36,22 +59,21 @@ CTableRecord& CTableRecord::operator=(const CTableRecord& other)
     if (this == &other)
         return *this;
     const int count = other.Count();
-    if (count == 0) {
+    if (count == 0)
         mData.reset();
-        return *this;
-    }
-    mData = MakeBlock(QByteArrayView(other.TextStart(), other.TextSize()), other.mData.get() + 1, count);
+    else
+        Assign(QByteArrayView(other.TextStart(), other.TextSize()), other.mData.get() + 1, count);
     return *this;
 }
 
 int CTableRecord::Count() const
 {
-    return mData ? int(mData[0]) : 0;
+    return mData ? int(mData[0] & ~kInSlabBit) : 0;
 }
 
 const char* CTableRecord::TextStart() const
 {
-    return reinterpret_cast<const char*>(mData.get() + 1 + mData[0]);
+    return reinterpret_cast<const char*>(mData.get() + 1 + Count());
 }
 
 quint32 CTableRecord::CellBegin(int column) const
@@ -66,7 +88,7 @@ quint32 CTableRecord::CellEnd(int column) const
 
 quint32 CTableRecord::TextSize() const
 {
-    return mData ? mData[mData[0]] : 0;
+    return mData ? mData[size_t(Count())] : 0;
 }
 
 QByteArrayView CTableRecord::ItemUtf8(int column) const
@@ -87,11 +109,6 @@ bool CTableRecord::ItemEquals(int column, QStringView text) const
     return QAnyStringView::equal(QUtf8StringView(ItemUtf8(column)), text);
 }
 
-void CTableRecord::Assign(QByteArrayView cellBytes, const quint32* cellEnds, int count)
-{
-    mData = MakeBlock(cellBytes, cellEnds, count);
-}
-
 void CTableRecord::SetCount(int count)
 {
     Q_ASSERT(count >= 0);
@@ -104,7 +121,7 @@ void CTableRecord::SetCount(int count)
     for (int i = 0; i < count; ++i)
         ends[size_t(i)] = i < kept ? CellEnd(i) : keptSize;
     const QByteArrayView text(mData ? TextStart() : nullptr, qsizetype(keptSize));
-    mData = MakeBlock(text, ends.data(), count);
+    Assign(text, ends.data(), count);
 }
 
 void CTableRecord::SetItem(int column, const QString& text)
@@ -127,7 +144,7 @@ void CTableRecord::SetItem(int column, const QString& text)
     const qint64 shift = qint64(utf8.size()) - qint64(end - begin);
     for (int i = 0; i < count; ++i)
         ends[size_t(i)] = i < column ? CellEnd(i) : quint32(qint64(CellEnd(i)) + shift);
-    mData = MakeBlock(bytes, ends.data(), count);
+    Assign(bytes, ends.data(), count);
 }
 
 bool CTableRecord::IsEqual(const CTableRecord& other) const

@@ -9,8 +9,9 @@
 
 // One row of a table: its cells in column order, each a string.
 //
-// The cells are kept compactly as UTF-8 in one heap block per row, so a
-// million rows cost tens of megabytes rather than one QString per cell. Item()
+// The cells are kept compactly as UTF-8 in one block per row (for loaded
+// rows, inside a large slab of the table), so a million rows cost tens of
+// megabytes rather than one QString per cell. Copies own their block. Item()
 // builds a QString on demand; ItemUtf8() and ItemEquals() read a cell without
 // allocating. The stored bytes are always well-formed UTF-8, so comparing
 // bytes is the same as comparing the strings exactly.
@@ -45,6 +46,25 @@ public:
     bool IsEqual(const CTableRecord& other) const;
 
 private:
+    friend class CTable;
+
+    // The header word's top bit marks a block that lives in a table's slab
+    // (see CTable): the table frees it, the row never does.
+    static constexpr quint32 kInSlabBit = 0x80000000u;
+    struct BlockDeleter {
+        void operator()(quint32* block) const
+        {
+            if (!(block[0] & kInSlabBit))
+                delete[] block;
+        }
+    };
+
+    // Size of the block for `count` cells of `textBytes` bytes in all.
+    static size_t BlockWords(qsizetype textBytes, int count);
+    // Like Assign, but builds the block in `storage` (BlockWords long), which
+    // the caller owns and keeps alive longer than the row.
+    void AssignInSlab(quint32* storage, QByteArrayView cellBytes, const quint32* cellEnds, int count);
+
     const char* TextStart() const;
     quint32 CellBegin(int column) const;
     quint32 CellEnd(int column) const;
@@ -53,5 +73,5 @@ private:
     // Layout of the block, in 32-bit words: [cell count][end offset of each
     // cell in the text][UTF-8 text, padded to whole words]. A row without
     // cells holds no block.
-    std::unique_ptr<quint32[]> mData;
+    std::unique_ptr<quint32[], BlockDeleter> mData;
 };

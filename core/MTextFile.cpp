@@ -86,12 +86,16 @@ qint64 LeadingIntegerOf(const Char* text, qsizetype length)
     return negative ? -magnitude : magnitude;
 }
 
-// Appends the field that starts at `pos` of a comma line; returns the
-// position after it (at a comma or the line end).
-qsizetype AppendCsvField(QByteArrayView line, qsizetype pos, QByteArray* out)
+// Copies the field that starts at `pos` of a comma line to `out` (advanced
+// past it); returns the position after the field (at a comma or the line end).
+qsizetype CopyCsvField(QByteArrayView line, qsizetype pos, char** out)
 {
     const char* data = line.data();
     const qsizetype length = line.size();
+    const auto copy = [out](const char* from, qsizetype count) {
+        std::memcpy(*out, from, size_t(count));
+        *out += count;
+    };
     if (pos >= length)
         return length;
     if (data[pos] == '"') {
@@ -99,16 +103,16 @@ qsizetype AppendCsvField(QByteArrayView line, qsizetype pos, QByteArray* out)
         for (;;) {
             const void* quote = std::memchr(data + pos, '"', size_t(length - pos));
             if (!quote) {  // open quote: the field runs to the line end
-                out->append(data + pos, length - pos);
+                copy(data + pos, length - pos);
                 return length;
             }
             const qsizetype q = static_cast<const char*>(quote) - data;
-            out->append(data + pos, q - pos);
+            copy(data + pos, q - pos + 1);  // with one quote...
             if (q + 1 < length && data[q + 1] == '"') {
-                out->append('"');
-                pos = q + 2;
+                pos = q + 2;  // ...which a doubled quote keeps
                 continue;
             }
+            --*out;  // ...which a closing quote does not
             pos = q + 1;
             break;
         }
@@ -118,7 +122,7 @@ qsizetype AppendCsvField(QByteArrayView line, qsizetype pos, QByteArray* out)
         return length;
     const void* comma = std::memchr(data + pos, ',', size_t(length - pos));
     const qsizetype end = comma ? static_cast<const char*>(comma) - data : length;
-    out->append(data + pos, end - pos);
+    copy(data + pos, end - pos);
     return end;
 }
 
@@ -128,8 +132,12 @@ int SplitUtf8(QByteArrayView line, int separatorType, int maximumFieldCount,
               QByteArray* cellBytes, std::vector<quint32>* cellEnds)
 {
     Q_ASSERT(cellBytes && cellEnds);
-    cellBytes->clear();
     cellEnds->clear();
+    // Fields never hold more than the line: separators and quotes only drop out.
+    cellBytes->resize(line.size());
+    char* const outStart = cellBytes->data();
+    char* out = outStart;
+    const auto endField = [&] { cellEnds->push_back(quint32(out - outStart)); };
     const auto limitReached = [&] {
         return maximumFieldCount > 0 && qsizetype(cellEnds->size()) >= maximumFieldCount;
     };
@@ -141,8 +149,11 @@ int SplitUtf8(QByteArrayView line, int separatorType, int maximumFieldCount,
         for (;;) {
             const void* tab = length > pos ? std::memchr(data + pos, '\t', size_t(length - pos)) : nullptr;
             const qsizetype end = tab ? static_cast<const char*>(tab) - data : length;
-            cellBytes->append(data + pos, end - pos);
-            cellEnds->push_back(quint32(cellBytes->size()));
+            if (end > pos) {
+                std::memcpy(out, data + pos, size_t(end - pos));
+                out += end - pos;
+            }
+            endField();
             if (!tab || limitReached())
                 break;
             pos = end + 1;
@@ -150,16 +161,19 @@ int SplitUtf8(QByteArrayView line, int separatorType, int maximumFieldCount,
     } else if (separatorType == kSeparatorComma) {
         qsizetype pos = 0;
         for (;;) {
-            pos = AppendCsvField(line, pos, cellBytes);
-            cellEnds->push_back(quint32(cellBytes->size()));
+            pos = CopyCsvField(line, pos, &out);
+            endField();
             if (pos >= length || limitReached())
                 break;
             ++pos;  // skip the comma; a comma at the line end gives one more empty field
         }
     } else {
-        cellBytes->append(data, length);
-        cellEnds->push_back(quint32(cellBytes->size()));
+        if (length > 0)
+            std::memcpy(out, data, size_t(length));
+        out += length;
+        endField();
     }
+    cellBytes->resize(out - outStart);
     return int(cellEnds->size());
 }
 

@@ -227,6 +227,39 @@ TEST(CTableLoadTest, CrLfSplitAcrossReadChunksIsOneLineEnd)
     EXPECT_EQ(table.Item(2, 2), "6");
 }
 
+// Loaded rows share large blocks of the table; copying, moving, reloading
+// and editing must neither lose cells nor touch freed memory (ASan).
+TEST(CTableLoadTest, LoadedTablesCopyMoveAndEditSafely)
+{
+    TempDataFolder folder;
+    QByteArray content = "a\tb\tc\n";
+    for (int r = 1; r < 20000; ++r)
+        content += QByteArray::number(r) + "\tx" + QByteArray::number(r) + "\tgène\n";
+    const QString path = folder.Write("many.tsv", content);
+
+    CTable loaded;
+    loaded.LoadFromTextFile(path, 1, 1);
+    ASSERT_EQ(loaded.RowCount(), 20000);
+    CTable copy = loaded;
+    loaded.SetItem(5, 1, "edited");
+    EXPECT_EQ(copy.Item(5, 1), "x5");
+    EXPECT_EQ(loaded.Item(5, 1), "edited");
+
+    CTable moved = std::move(loaded);
+    EXPECT_EQ(moved.Item(19999, 2), QStringLiteral("gène"));
+    moved = std::move(copy);  // the old rows and their blocks go
+    EXPECT_EQ(moved.Item(5, 1), "x5");
+    moved.LoadFromTextFile(path, 1, 1);  // reloading replaces rows and blocks
+    moved.SetRowCount(10);
+    moved.SetColumnCount(4);
+    moved.InsertRow(0, 1);
+    EXPECT_EQ(moved.RowCount(), 11);
+    EXPECT_EQ(moved.Item(10, 1), "x9");
+    EXPECT_EQ(moved.Item(10, 3), "");
+    moved = CTable(moved);
+    EXPECT_EQ(moved.Item(1, 0), "a");
+}
+
 TEST(CTableLoadTest, TypesColumnsFromTheRowsAfterTheTitleRows)
 {
     TempDataFolder folder;
