@@ -4,15 +4,60 @@
 #include "core/MTextFile.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
+#include <new>
+
+#include <sys/mman.h>
 
 namespace {
 
-constexpr size_t kSlabWords = size_t(1) << 18;  // 1 MiB
+// Slabs grow from 256 KiB to 4 MiB, so small files stay small.
+constexpr size_t kFirstSlabWords = size_t(1) << 16;
+constexpr size_t kLargestSlabWords = size_t(1) << 20;
 // Rows larger than this get a heap block of their own.
-constexpr size_t kLargestSlabRowWords = kSlabWords / 8;
+constexpr size_t kLargestSlabRowWords = kFirstSlabWords / 8;
+constexpr size_t kHugePageBytes = size_t(2) << 20;
 
 }  // namespace
+
+void CTable::SlabDeleter::operator()(quint32* slab) const
+{
+    if (mapped)
+        munmap(slab, bytes);
+    else
+        std::free(slab);
+}
+
+CTable::Slab CTable::NewSlab(size_t words)
+{
+    const size_t bytes = words * sizeof(quint32);
+#if defined(MADV_HUGEPAGE)
+    if (bytes % kHugePageBytes == 0) {
+        // Fresh memory costs a page fault per 4 KiB page, which dominates the
+        // load of a large file: map the slab on huge-page boundaries and ask
+        // for huge pages. Mapped directly, it goes back to the system when
+        // freed instead of lingering in the heap.
+        const size_t spare = kHugePageBytes;
+        void* mapping = mmap(nullptr, bytes + spare, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapping != MAP_FAILED) {
+            const auto start = reinterpret_cast<quintptr>(mapping);
+            const quintptr aligned = (start + kHugePageBytes - 1) & ~quintptr(kHugePageBytes - 1);
+            if (aligned > start)
+                munmap(mapping, aligned - start);
+            if (aligned + bytes < start + bytes + spare)
+                munmap(reinterpret_cast<void*>(aligned + bytes), start + spare - aligned);
+            void* slab = reinterpret_cast<void*>(aligned);
+            madvise(slab, bytes, MADV_HUGEPAGE);
+            return Slab(static_cast<quint32*>(slab), SlabDeleter{bytes, true});
+        }
+    }
+#endif
+    void* memory = std::malloc(bytes);
+    if (!memory)
+        throw std::bad_alloc();
+    return Slab(static_cast<quint32*>(memory), SlabDeleter{bytes, false});
+}
 
 CTable::CTable(const CTable& other)
     : mRows(other.mRows)  // copies every row into a heap block of its own
@@ -106,8 +151,9 @@ void CTable::LoadFromTextFile(const QString& filePath, int separatorType, int ti
     if (!reader.Open())
         return;
 
-    std::vector<std::unique_ptr<quint32[]>> slabs;
-    size_t slabUsed = kSlabWords;
+    std::vector<Slab> slabs;
+    size_t slabWords = 0;
+    size_t slabUsed = 0;
     std::vector<CTableRecord> rows;
     QList<qint32> types;
     int columns = 0;
@@ -149,8 +195,9 @@ void CTable::LoadFromTextFile(const QString& filePath, int separatorType, int ti
         const size_t words = CTableRecord::BlockWords(rowText.size(), columns);
         rows.emplace_back();
         if (words <= kLargestSlabRowWords) {
-            if (slabUsed + words > kSlabWords) {
-                slabs.emplace_back(new quint32[kSlabWords]);
+            if (slabUsed + words > slabWords) {
+                slabWords = slabWords == 0 ? kFirstSlabWords : std::min(slabWords * 2, kLargestSlabWords);
+                slabs.push_back(NewSlab(slabWords));
                 slabUsed = 0;
             }
             rows.back().AssignInSlab(slabs.back().get() + slabUsed, rowText, cellEnds.data(), columns);

@@ -75,10 +75,18 @@ public:
     bool ItemEquals(int row, int column, QStringView text) const;
 
 private:
+    struct SlabDeleter {
+        size_t bytes = 0;
+        bool mapped = false;  // mapped pages rather than malloc'd memory
+        void operator()(quint32* slab) const;
+    };
+    using Slab = std::unique_ptr<quint32[], SlabDeleter>;
+    static Slab NewSlab(size_t words);
+
     // Loaded rows keep their cells in large slabs rather than one heap block
     // each: a million rows then cost no million allocations. Declared before
     // mRows so that the rows go first.
-    std::vector<std::unique_ptr<quint32[]>> mSlabs;
+    std::vector<Slab> mSlabs;
     std::vector<CTableRecord> mRows;
     QList<qint32> mColumnDataType;
 };
