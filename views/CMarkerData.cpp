@@ -1,3 +1,3 @@
 #include "views/CMarkerData.h"
 
-CMarkerData::CMarkerData() = default;
+// Everything of a marker is inline: maps create and sort a million of them.

@@ -12,7 +12,7 @@
 class CMarkerData final : public ISortItem
 {
 public:
-    CMarkerData();
+    CMarkerData() = default;
 
     // Orders markers by ascending placement. Inline: a map sorts every marker.
     int32_t Compare(const ISortItem& other) const override;

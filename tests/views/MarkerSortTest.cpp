@@ -211,8 +211,9 @@ TEST(MarkerDataSortLocFuncTest, SortsManyMarkersByLocation)
         const CMarkerData& prev = markers[i - 1];
         const CMarkerData& cur = markers[i];
         ASSERT_LE(prev.LowLocation(), cur.LowLocation()) << i;
-        if (prev.LowLocation() == cur.LowLocation())
+        if (prev.LowLocation() == cur.LowLocation()) {
             ASSERT_GE(prev.HighLocation(), cur.HighLocation()) << i;
+        }
     }
 
     // Small vectors go through the bubble sort with the comparison object, stably.
