@@ -13,6 +13,11 @@
 
 #include <algorithm>
 #include <limits>
+#include "storage/CBinaryFileTool.h"
+#include "storage/CBinaryStream.h"
+#include "storage/MColorExt.h"
+#include "storage/MTextFileCodec.h"
+#include "views/IProjectFiles.h"
 
 const char* const CViewConfig::kProgramError = "Program error occured";
 const char* const CViewConfig::kUserCanceled = "User canceled error";
@@ -563,4 +568,175 @@ void CViewConfig::SetSummaryView(bool summary)
 bool CViewConfig::SummaryView() const
 {
     return mSummaryView;
+}
+
+namespace {
+
+const QString kViewTag = QStringLiteral("view");
+// The least a stored entry takes: two empty strings, colour, file number
+// and placement.
+constexpr qint64 kSmallestStoredEntry = 5 * 4;
+
+QString ViewWriteError(const char* step)
+{
+    return CBinaryFileTool::WriteErrorMessage(QStringLiteral("ViewConfig.") + QLatin1String(step));
+}
+
+QString ViewReadError(const char* step)
+{
+    return CBinaryFileTool::ReadErrorMessage(QStringLiteral("ViewConfig.") + QLatin1String(step));
+}
+
+}  // namespace
+
+QString CViewConfig::Save(CBinaryStream& io)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::WriteMode);
+    if (!tool.BeginBlock(kViewTag))
+        return ViewWriteError("00");
+    io.WriteInt32(0);  // reserved
+    io.WriteInt32(Count());
+    if (io.Error())
+        return ViewWriteError("11");
+    for (size_t i = 0; i < mFile.size(); ++i) {
+        MTextFile::WriteUTF8(mClass[i], io);
+        if (io.Error())
+            return ViewWriteError("12");
+        MColorExt::Write(mColor[i], io);
+        if (io.Error())
+            return ViewWriteError("13");
+        io.WriteInt32(mFileNumber[i]);
+        if (io.Error())
+            return ViewWriteError("14");
+        MTextFile::WriteUTF8(mLegendName[i], io);
+        if (io.Error())
+            return ViewWriteError("15");
+        io.WriteInt32(mPlacement[i]);
+        if (io.Error())
+            return ViewWriteError("16");
+    }
+    io.WriteBoolean(mDrawLegendTitle);
+    if (io.Error())
+        return ViewWriteError("21");
+    io.WriteBoolean(mDrawTitle);
+    if (io.Error())
+        return ViewWriteError("22");
+    io.WriteInt32(mGenomeLength);
+    if (io.Error())
+        return ViewWriteError("23");
+    MTextFile::WriteUTF8(mLegendTitle, io);
+    if (io.Error())
+        return ViewWriteError("24");
+    io.WriteInt32(mLengthUnit);
+    if (io.Error())
+        return ViewWriteError("25");
+    io.WriteInt32(CViewConfig::MaximumLocate());
+    if (io.Error())
+        return ViewWriteError("26");
+    io.WriteInt32(mPageHeight);
+    if (io.Error())
+        return ViewWriteError("27");
+    io.WriteInt32(mPageWidth);
+    if (io.Error())
+        return ViewWriteError("28");
+    MTextFile::WriteBinary(mPrinterSettting, io);
+    if (io.Error())
+        return ViewWriteError("29");
+    MTextFile::WriteUTF8(mTitle, io);
+    if (io.Error())
+        return ViewWriteError("2A");
+    if (tool.EndBlock() < 0)
+        return ViewWriteError("99");
+    return QString();
+}
+
+QString CViewConfig::Restore(CBinaryStream& io, const IProjectFiles& project)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
+    if (!tool.BeginBlock(kViewTag))
+        return ViewReadError("00");
+    io.ReadInt32();  // reserved
+
+    // What was built from the old state is rebuilt when the view opens.
+    mGroup2D.reset();
+    mPreview.reset();
+    mMarker.clear();
+    if (mView)
+        Close();
+    mView = nullptr;
+
+    const qint32 count = io.ReadInt32();
+    if (io.Error() || !io.FitsInBytesLeft(count, kSmallestStoredEntry))
+        return ViewReadError("11");
+    mFile.assign(size_t(count), nullptr);
+    mFileNumber.assign(size_t(count), 0);
+    mClass.assign(size_t(count), QString());
+    mLegendName.assign(size_t(count), QString());
+    mPlacement.assign(size_t(count), 0);
+    mColor.assign(size_t(count), 0);
+    for (size_t i = 0; i < size_t(count); ++i) {
+        mClass[i] = MTextFile::ReadUTF8(io);
+        if (io.Error())
+            return ViewReadError("12");
+        quint32 color = 0;
+        MColorExt::Read(color, io);
+        if (io.Error())
+            return ViewReadError("13");
+        mColor[i] = color & 0xFFFFFFu;
+        mFileNumber[i] = io.ReadInt32();
+        if (io.Error())
+            return ViewReadError("14");
+        mFile[i] = project.FileByFileNumber(mFileNumber[i]);
+        mLegendName[i] = MTextFile::ReadUTF8(io);
+        if (io.Error())
+            return ViewReadError("15");
+        mPlacement[i] = io.ReadInt32();
+        if (io.Error())
+            return ViewReadError("16");
+    }
+    // Only entries whose data file is in the project stay.
+    for (size_t i = mFile.size(); i-- > 0;) {
+        if (!mFile[i]) {
+            mFile.erase(mFile.begin() + qsizetype(i));
+            mFileNumber.erase(mFileNumber.begin() + qsizetype(i));
+            mClass.erase(mClass.begin() + qsizetype(i));
+            mLegendName.erase(mLegendName.begin() + qsizetype(i));
+            mPlacement.erase(mPlacement.begin() + qsizetype(i));
+            mColor.erase(mColor.begin() + qsizetype(i));
+        }
+    }
+
+    mDrawLegendTitle = io.ReadBoolean();
+    if (io.Error())
+        return ViewReadError("21");
+    mDrawTitle = io.ReadBoolean();
+    if (io.Error())
+        return ViewReadError("22");
+    mGenomeLength = io.ReadInt32();
+    if (io.Error())
+        return ViewReadError("23");
+    mLegendTitle = MTextFile::ReadUTF8(io);
+    if (io.Error())
+        return ViewReadError("24");
+    mLengthUnit = io.ReadInt32();
+    if (io.Error())
+        return ViewReadError("25");
+    mMaximumLocate = io.ReadInt32();
+    if (io.Error())
+        return ViewReadError("26");
+    mPageHeight = io.ReadInt32();
+    if (io.Error())
+        return ViewReadError("27");
+    mPageWidth = io.ReadInt32();
+    if (io.Error())
+        return ViewReadError("28");
+    mPrinterSettting = MTextFile::ReadBinary(io);
+    if (io.Error())
+        return ViewReadError("29");
+    mTitle = MTextFile::ReadUTF8(io);
+    if (io.Error())
+        return ViewReadError("2A");
+    if (tool.EndBlock() != 0)
+        return ViewReadError("99");
+    return QString();
 }

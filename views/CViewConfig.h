@@ -10,6 +10,9 @@
 #include <memory>
 #include <vector>
 
+class CBinaryStream;
+class IProjectFiles;
+
 class CFileData;
 class CPreferences;
 class DrawView;
@@ -43,6 +46,12 @@ public:
     // class only keeps track of the open window.
     virtual DrawView* Open(ProjectWdw* window);
     virtual QString Edit(ProjectWdw* window);
+    // The "view" block of the project file: entries (by file number),
+    // titles, flags, genome length and print settings. Restoring resolves
+    // the file numbers in the project and drops entries whose file is not
+    // there. Messages: empty, or "WriteError"/"ReadError", NUL,
+    // "ViewConfig." and the failing step.
+    virtual QString Save(CBinaryStream& io);
 
     int Count() const;
     CFileData* File(int index) const;
@@ -109,6 +118,7 @@ public:
 
     virtual void MakePreviewImage();
     virtual void DrawPreviewImage(QPainter& painter, int x, int y);
+    virtual QString Restore(CBinaryStream& io, const IProjectFiles& project);
 
     virtual bool SummaryViewAvailable() const;
     virtual void SetSummaryView(bool summary);
