@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include "storage/CBinaryFileTool.h"
+#include "storage/CBinaryStream.h"
 
 namespace {
 
@@ -501,4 +503,72 @@ void CCircleViewConfig::MakePreviewImage()
             mPreview->Append(MakeText(LegendName(k), QStringLiteral("Arial"), 10, 90, y, 1));
         }
     }
+}
+
+namespace {
+
+const QString kCircleViewTag = QStringLiteral("vcir");
+
+QString CircleWriteError(const char* step)
+{
+    return CBinaryFileTool::WriteErrorMessage(QStringLiteral("CircleViewConfig.") + QLatin1String(step));
+}
+
+QString CircleReadError(const char* step)
+{
+    return CBinaryFileTool::ReadErrorMessage(QStringLiteral("CircleViewConfig.") + QLatin1String(step));
+}
+
+}  // namespace
+
+QString CCircleViewConfig::Save(CBinaryStream& io)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::WriteMode);
+    if (!tool.BeginBlock(kCircleViewTag))
+        return CircleWriteError("0");
+    io.WriteInt32(0);  // reserved
+    const QString message = CViewConfig::Save(io);
+    if (!message.isEmpty())
+        return message;
+    io.WriteBoolean(mDrawScale);
+    if (io.Error())
+        return CircleWriteError("1");
+    io.WriteInt32(mScaleDivides);
+    if (io.Error())
+        return CircleWriteError("2");
+    io.WriteInt32(mScaleLength);
+    if (io.Error())
+        return CircleWriteError("3");
+    io.WriteInt32(mScaleType);
+    if (io.Error())
+        return CircleWriteError("4");
+    if (tool.EndBlock() < 0)
+        return CircleWriteError("9");
+    return QString();
+}
+
+QString CCircleViewConfig::Restore(CBinaryStream& io, const IProjectFiles& project)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
+    if (!tool.BeginBlock(kCircleViewTag))
+        return CircleReadError("0");
+    io.ReadInt32();  // reserved
+    const QString message = CViewConfig::Restore(io, project);
+    if (!message.isEmpty())
+        return message;
+    mDrawScale = io.ReadBoolean();
+    if (io.Error())
+        return CircleReadError("1");
+    mScaleDivides = io.ReadInt32();
+    if (io.Error())
+        return CircleReadError("2");
+    mScaleLength = io.ReadInt32();
+    if (io.Error())
+        return CircleReadError("3");
+    mScaleType = io.ReadInt32();
+    if (io.Error())
+        return CircleReadError("4");
+    if (tool.EndBlock() != 0)
+        return CircleReadError("9");
+    return QString();
 }

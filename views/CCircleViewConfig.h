@@ -16,6 +16,9 @@ public:
     ~CCircleViewConfig() override;
 
     QString Edit(ProjectWdw* window) override;
+    // The "vcir" block: the "view" block, then the scale settings.
+    QString Save(CBinaryStream& io) override;
+    QString Restore(CBinaryStream& io, const IProjectFiles& project) override;
     void Copy(const CViewConfig& other) override;
     bool IsEqual(const CViewConfig& other) const override;
     QString NewView(ProjectWdw* window) override;
