@@ -19,6 +19,8 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include "storage/CBinaryFileTool.h"
+#include "storage/CBinaryStream.h"
 
 namespace {
 
@@ -30,6 +32,7 @@ constexpr int kCentreOnTop = 8;
 constexpr int kBeginOnTop = 9;
 
 constexpr double kGridWidth = 0.5;
+constexpr double kNameSize = 10;
 constexpr int kPageMargin = 15;
 
 constexpr int kPreviewLeft = 45;
@@ -308,6 +311,7 @@ void CLinearViewConfig::DrawMarker()
     // x (row coordinates) up to which each rank of each row is taken.
     std::vector<int> rankEnd(size_t(std::max(mMapCount, 0)) * size_t(rankCount), 0);
 
+    mNameWidths.clear();
     const auto ensureRowStripes = [&](int row) {
         while (mImage->Count() <= firstRowStripe + row)
             mImage->NewImage(0, initialRanks);
@@ -367,6 +371,7 @@ void CLinearViewConfig::DrawMarker()
     }
     if (mMapCount > 0)
         ensureRowStripes(mMapCount - 1);
+    mNameWidths = QHash<QString, double>();
 
     for (int row = 0; row < mMapCount; ++row) {
         const int stripe = firstRowStripe + row;
@@ -414,9 +419,24 @@ int CLinearViewConfig::DrawBottom(int x, int y, int width, int rank, int type, i
         rowTop = y + 20 * rank;
         // An empty name shows nothing and takes no room.
         if (!name.isEmpty()) {
-            auto text = Text(name, QStringLiteral("Arial"), 10, x + kLeftMargin, rowTop + 10, kBeginOnTop);
+            // Measured once, here, for both its place and the rank's extent:
+            // text measuring is most of the cost of a map with names.
+            const QString font = QStringLiteral("Arial");
+            CTextMeasure& measure = CTextMeasure::Shared();
+            measure.SetFont(font, kNameSize, false, false, false);
+            auto known = mNameWidths.constFind(name);
+            if (known == mNameWidths.cend())
+                known = mNameWidths.insert(name, measure.Width(name));
+            const double textWidth = known.value();
+            auto text = std::make_shared<StringShape>();
+            text->SetTextFont(font);
+            text->SetTextSize(kNameSize);
+            text->SetText(name);
+            // Anchored by its centre and baseline: begins at x, top of the text 10 below the rank's top.
+            text->SetX(x + kLeftMargin + textWidth / 2);
+            text->SetY(rowTop + 10 + measure.Ascent());
             mImage->Append(text);
-            extent = int(std::max(double(extent), TextWidth(name, QStringLiteral("Arial"), 10) + 1));
+            extent = int(std::max(double(extent), textWidth + 1));
         }
     } else {
         rowTop = y + 10 * rank;
@@ -641,4 +661,90 @@ void CLinearViewConfig::MakePreviewImage()
         mPreview->Append(mImage->NthImage(0));
         mImage = picture;
     }
+}
+
+namespace {
+
+const QString kLinearViewTag = QStringLiteral("vlin");
+
+QString LinearWriteError(const char* step)
+{
+    return CBinaryFileTool::WriteErrorMessage(QStringLiteral("LinearViewConfig.") + QLatin1String(step));
+}
+
+QString LinearReadError(const char* step)
+{
+    return CBinaryFileTool::ReadErrorMessage(QStringLiteral("LinearViewConfig.") + QLatin1String(step));
+}
+
+}  // namespace
+
+QString CLinearViewConfig::Save(CBinaryStream& io)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::WriteMode);
+    if (!tool.BeginBlock(kLinearViewTag))
+        return LinearWriteError("0");
+    io.WriteInt32(0);  // reserved
+    const QString message = CViewConfig::Save(io);
+    if (!message.isEmpty())
+        return message;
+    io.WriteBoolean(mDrawBottom);
+    if (io.Error())
+        return LinearWriteError("1");
+    io.WriteBoolean(mDrawMarkerNames);
+    if (io.Error())
+        return LinearWriteError("2");
+    io.WriteInt32(mEnd);
+    if (io.Error())
+        return LinearWriteError("3");
+    io.WriteInt32(mScale);
+    if (io.Error())
+        return LinearWriteError("4");
+    io.WriteInt32(mStart);
+    if (io.Error())
+        return LinearWriteError("5");
+    io.WriteInt32(mMinimumRankCount);
+    if (io.Error())
+        return LinearWriteError("6");
+    io.WriteInt32(mMaximumRankCount);
+    if (io.Error())
+        return LinearWriteError("7");
+    if (tool.EndBlock() < 0)
+        return LinearWriteError("9");
+    return QString();
+}
+
+QString CLinearViewConfig::Restore(CBinaryStream& io, const IProjectFiles& project)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
+    if (!tool.BeginBlock(kLinearViewTag))
+        return LinearReadError("0");
+    io.ReadInt32();  // reserved
+    const QString message = CViewConfig::Restore(io, project);
+    if (!message.isEmpty())
+        return message;
+    mDrawBottom = io.ReadBoolean();
+    if (io.Error())
+        return LinearReadError("1");
+    mDrawMarkerNames = io.ReadBoolean();
+    if (io.Error())
+        return LinearReadError("2");
+    mEnd = io.ReadInt32();
+    if (io.Error())
+        return LinearReadError("3");
+    mScale = io.ReadInt32();
+    if (io.Error())
+        return LinearReadError("4");
+    mStart = io.ReadInt32();
+    if (io.Error())
+        return LinearReadError("5");
+    mMinimumRankCount = io.ReadInt32();
+    if (io.Error())
+        return LinearReadError("6");
+    mMaximumRankCount = io.ReadInt32();
+    if (io.Error())
+        return LinearReadError("7");
+    if (tool.EndBlock() != 0)
+        return LinearReadError("9");
+    return QString();
 }

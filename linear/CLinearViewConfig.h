@@ -3,6 +3,8 @@
 #include "linear/CStripedVectorImage.h"
 #include "views/CViewConfig.h"
 
+#include <QHash>
+
 #include <memory>
 #include <vector>
 
@@ -35,6 +37,11 @@ public:
 
     explicit CLinearViewConfig(const QString& name = QString());
     ~CLinearViewConfig() override;
+
+    // The "vlin" block: the "view" block, then range, scale, name and rank
+    // settings.
+    QString Save(CBinaryStream& io) override;
+    QString Restore(CBinaryStream& io, const IProjectFiles& project) override;
 
     void Copy(const CViewConfig& source) override;
     bool IsEqual(const CViewConfig& other) const override;
@@ -135,4 +142,8 @@ protected:
     std::vector<int> mPageTop;
     int mMaximumRankCount = 10;
     int mMinimumRankCount = 3;
+
+private:
+    // Widths of the marker names met while one picture is placed.
+    QHash<QString, double> mNameWidths;
 };
