@@ -1,0 +1,82 @@
+#include "linear/MLinearViewRules.h"
+
+#include "linear/CLinearViewConfig.h"
+#include "views/MViewRules.h"
+
+namespace MLinearViewRules {
+
+QStringList ScaleLabels()
+{
+    return QStringLiteral("10,20,50,100,200,500,1K,2K,5K,10K,20K,50K,100K,200K,500K,1M,2M,5M,10M")
+        .split(QLatin1Char(','));
+}
+
+QList<int32_t> ScaleValues()
+{
+    return {10,    20,    50,     100,    200,    500,     1000,    2000,    5000,    10000,
+            20000, 50000, 100000, 200000, 500000, 1000000, 2000000, 5000000, 10000000};
+}
+
+int ScaleIndex(int32_t scale)
+{
+    const QList<int32_t> values = ScaleValues();
+    for (int i = 0; i < values.size() - 1; ++i) {
+        if (scale <= values[i])
+            return i;
+    }
+    return int(values.size()) - 1;
+}
+
+bool TypeSelectable(int side)
+{
+    return side != CLinearViewConfig::kUpper;
+}
+
+int TypeForSide(int side, int chosenType)
+{
+    return TypeSelectable(side) ? chosenType : int(CLinearViewConfig::kRectangle);
+}
+
+OptionsInput InputFromView(const CLinearViewConfig& view)
+{
+    OptionsInput input;
+    input.mTitle = view.Name();
+    input.mDrawTitle = view.DrawTitle();
+    input.mDrawMarkerNames = view.DrawMarkerNames();
+    input.mDrawLegendTitle = view.DrawLegendTitle();
+    input.mLegendTitle = view.LegendTitle();
+    input.mGenomeLength = QString::number(MViewRules::GenomeLengthField(view));
+    input.mStart = QString::number(view.StartLocate());
+    input.mEnd = QString::number(view.EndLocate());
+    input.mScaleIndex = ScaleIndex(view.Scale());
+    return input;
+}
+
+CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input)
+{
+    if (MViewRules::IsBlank(input.mTitle))
+        return CViewInputCheck::Failed(MViewRules::kTitleEmpty, CViewInputCheck::kTitleField);
+    view.SetDrawMarkerNames(input.mDrawMarkerNames);
+    CViewInputCheck check = MViewRules::StoreTitles(view, input.mTitle, input.mDrawTitle, input.mDrawLegendTitle,
+                                                    input.mLegendTitle);
+    if (!check.Passed())
+        return check;
+    check = MViewRules::StoreGenomeLength(view, input.mGenomeLength);
+    if (!check.Passed())
+        return check;
+    const int32_t start = MViewRules::FieldInteger(input.mStart);
+    const int32_t end = MViewRules::FieldInteger(input.mEnd);
+    if (end < start)
+        return CViewInputCheck::Failed(MViewRules::kLocateRangeInvalid, CViewInputCheck::kStartField);
+    if (view.GenomeLength() < end)
+        return CViewInputCheck::Failed(MViewRules::kLocateRangeInvalid, CViewInputCheck::kEndField);
+    if (end == start)
+        return CViewInputCheck::Failed(MViewRules::kLocateRangeInvalid, CViewInputCheck::kStartField);
+    view.SetStartLocate(start);
+    view.SetEndLocate(end);
+    const QList<int32_t> scales = ScaleValues();
+    view.SetScale(scales.at(qBound(0, input.mScaleIndex, int(scales.size()) - 1)));
+    return CViewInputCheck::Valid();
+}
+
+}  // namespace MLinearViewRules

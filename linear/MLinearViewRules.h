@@ -1,0 +1,58 @@
+#pragma once
+
+#include "views/CViewInputCheck.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class CLinearViewConfig;
+
+// The linear view wizard's rules without its widgets: the scale list, the
+// marker types a placement allows and the check that stores the options
+// page into the view. The batch tool runs the same check on its options.
+namespace MLinearViewRules {
+
+// The scales offered, smallest first: labels ("10" ... "1K" ... "10M") and
+// their values in bp.
+QStringList ScaleLabels();
+QList<int32_t> ScaleValues();
+// The position the scale list shows for a scale: the smallest listed scale
+// not below it, the last one for anything larger.
+int ScaleIndex(int32_t scale);
+
+// Upper markers are thin bars without a type: the type choice is open only
+// for Bottom. The type an entry gets for a side and a chosen type.
+bool TypeSelectable(int side);
+int TypeForSide(int side, int chosenType);
+
+// The options page as the user left it. Text fields hold what was typed.
+struct OptionsInput
+{
+    QString mTitle;
+    bool mDrawTitle = true;
+    bool mDrawMarkerNames = true;
+    bool mDrawLegendTitle = true;
+    QString mLegendTitle;
+    QString mGenomeLength;
+    QString mStart;
+    QString mEnd;
+    // Position in the scale list.
+    int mScaleIndex = 0;
+};
+
+// The page as it shows a view: every field filled from the view.
+OptionsInput InputFromView(const CLinearViewConfig& view);
+
+// Stores the page into the view in the wizard's order and returns the first
+// failure: blank title; blank legend heading while the legend is drawn;
+// genome length 0 or less; end before start (start field); end beyond the
+// genome length (end field); and a range of no length (start field), which
+// would give a map without rows. Title, flags and genome length stay stored
+// when a later check fails; the range and the scale are stored only when
+// everything passed. An end equal to the data's largest location is kept as
+// an open end, so the range follows the data.
+CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input);
+
+}  // namespace MLinearViewRules
