@@ -4,9 +4,13 @@
 #include "tests/export/PictTestReader.h"
 #include "tests/support/TestPaths.h"
 #include "tests/views/ViewConfigTestSupport.h"
+#include "linear/CLinearViewConfig.h"
+#include "linear/CStripedVectorImage.h"
 #include "views/CCircleViewConfig.h"
 
 #include <QDir>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -142,6 +146,95 @@ TEST(MapExportTest, CircularMapAsVectorFiles)
     const QByteArray content = read.readAll();
     EXPECT_TRUE(content.contains("KL34"));
     EXPECT_TRUE(content.contains("fill=\"rgb(0,0,255)\""));
+}
+
+// The linear map of the same locus, cut into letter pages: three of them.
+struct LinearMap
+{
+    std::unique_ptr<CFileData> file =
+        ViewDataFiles::Load(QFileInfo(TestPaths::SampleData("klebsiella_KL34_cds.tsv")), CFileData::kUnitBp, 3, 4);
+    CLinearViewConfig view{QStringLiteral("KL34 linear")};
+
+    LinearMap()
+    {
+        view.SetGenomeLength(int32_t(file->MaximumLocate()));
+        view.SetStartLocate(0);
+        view.SetEndLocate(int32_t(file->MaximumLocate()));
+        view.SetScale(kRowLength);
+        for (const char* cls : {"wzi", "wza", "wzb", "wzc", "gnd", "ugd", "CDS"})
+            view.Add(file.get(), cls, cls, CLinearViewConfig::kBottom, CLinearViewConfig::kArrow, 0x0000FF);
+        view.SetPageWidth(612);
+        view.SetPageHeight(792);
+        view.MakeViewImage();
+    }
+
+    static constexpr int kRowLength = 800;
+};
+
+TEST(MapExportTest, LinearMapPagesMatchTheMapBandByBand)
+{
+    LinearMap map;
+    ASSERT_EQ(map.view.PageCount(), 3);
+    const int pageHeight = map.view.PageHeight();
+    ASSERT_EQ(pageHeight, 1087);
+    const CStripedVectorImage& stripes = *map.view.StripedImage();
+    std::vector<double> stripeTops;
+    for (int i = 0; i < stripes.Count(); ++i)
+        stripeTops.push_back(stripes.NthImage(i)->Y());
+
+    // The whole map, drawn as the window draws it.
+    QImage whole(map.view.ViewWidth(), map.view.ViewHeight(), QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    QPainter painter(&whole);
+    map.view.DrawImage(painter, 0, 0);
+    painter.end();
+
+    QTemporaryDir folder;
+    const QString target = folder.filePath("KL34 linear Images");
+    const CImageExportResult result = MImageExport::SaveImage(map.view, 0, MImageExport::kPngFileType, target);
+    ASSERT_TRUE(result.Succeeded()) << result.mMessage.toStdString();
+    EXPECT_EQ(QDir(target).entryList(QDir::Files), (QStringList{"P001.png", "P002.png", "P003.png"}));
+    for (int page = 0; page < 3; ++page) {
+        SCOPED_TRACE(page);
+        const QImage image(QDir(target).filePath(MImageExport::PageFileName(page, ".png")));
+        ASSERT_EQ(image.size(), QSize(840, pageHeight));
+        // The page shows the map's band from PageTop down to the bottom of
+        // its last row; below that it is white.
+        const int lastStripe = map.view.PageTopTable()[size_t(page) + 1] - 1;
+        const int bandHeight = stripes.Top(lastStripe) + stripes.Height(lastStripe) - map.view.PageTop(page);
+        ASSERT_LE(bandHeight, pageHeight);
+        const QImage band = whole.copy(0, map.view.PageTop(page), 840, bandHeight);
+        EXPECT_EQ(ImageDifference(image.copy(0, 0, 840, bandHeight), band), QString());
+        QImage below(840, pageHeight - bandHeight - 1, QImage::Format_RGB32);
+        below.fill(Qt::white);
+        EXPECT_EQ(ImageDifference(image.copy(0, bandHeight + 1, 840, below.height()), below), QString());
+    }
+    // The stripes the pages borrowed are where they were.
+    for (int i = 0; i < stripes.Count(); ++i)
+        EXPECT_EQ(stripes.NthImage(i)->Y(), stripeTops[size_t(i)]);
+
+    // At twice the resolution, and as vector PICT, SVG and one PDF.
+    const QString high = folder.filePath("high");
+    ASSERT_TRUE(MImageExport::SaveImage(map.view, 1, MImageExport::kPictFileType, high).Succeeded());
+    for (int page = 0; page < 3; ++page) {
+        QFile file(QDir(high).filePath(MImageExport::PageFileName(page, ".pct")));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(PictTestReader::Parse(file.readAll()).mFrame, QRect(0, 0, 1680, 2 * pageHeight));
+    }
+    for (const QString& type : {MImageExport::kPictFileType, MImageExport::kSvgFileType}) {
+        const QString vector = folder.filePath("vector" + MImageExport::FileExt(2, type));
+        ASSERT_TRUE(MImageExport::SaveImage(map.view, 2, type, vector).Succeeded());
+        EXPECT_EQ(QDir(vector).entryList(QDir::Files).size(), 3);
+    }
+    const QString pdf = folder.filePath("map.pdf");
+    ASSERT_TRUE(MImageExport::SaveImage(map.view, 2, MImageExport::kPdfFileType, pdf).Succeeded());
+    const QString pdfinfo = ExternalTool::Find("pdfinfo");
+    if (!pdfinfo.isEmpty()) {
+        QString info;
+        ASSERT_TRUE(ExternalTool::Run(pdfinfo, {pdf}, 60, &info));
+        EXPECT_TRUE(info.contains(QRegularExpression("Pages:\\s+3\\n"))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+840 x 1087 pts"))) << info.toStdString();
+    }
 }
 
 }  // namespace
