@@ -1,6 +1,5 @@
 #include "tests/support/TestPaths.h"
 
-#include <QDir>
 #include <QtGlobal>
 
 namespace TestPaths {
@@ -8,7 +7,7 @@ namespace TestPaths {
 QString SourceDir()
 {
     const QString dir = qEnvironmentVariable("KQ_SOURCE_DIR");
-    return dir.isEmpty() ? QDir::currentPath() : dir;
+    return dir.isEmpty() ? QStringLiteral(KQ_DEFAULT_SOURCE_DIR) : dir;
 }
 
 QString SampleData(const QString& fileName)
@@ -19,7 +18,7 @@ QString SampleData(const QString& fileName)
 QString BinaryDir()
 {
     const QString dir = qEnvironmentVariable("KQ_BINARY_DIR");
-    return dir.isEmpty() ? QDir::currentPath() : dir;
+    return dir.isEmpty() ? QStringLiteral(KQ_DEFAULT_BINARY_DIR) : dir;
 }
 
 }  // namespace TestPaths
