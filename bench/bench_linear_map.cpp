@@ -1,0 +1,154 @@
+// Building, paging and painting a linear map of a million markers over 5 Mbp.
+#include "core/CFileData.h"
+#include "linear/CLinearViewConfig.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <memory>
+
+namespace {
+
+constexpr int kGenome = 5000000;
+constexpr int kMarkers = 1000000;
+
+double ResidentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096.0 / (1024 * 1024);
+}
+
+// One data file of a million markers (80 % class "cds", 20 % "repeat"),
+// 100 bp to 3 kbp long, with names and directions; loaded once.
+CFileData& MarkerFile()
+{
+    static QTemporaryDir dir;
+    static std::unique_ptr<CFileData> data;
+    if (data)
+        return *data;
+    const QString path = dir.filePath(QStringLiteral("markers.tsv"));
+    {
+        QRandomGenerator random(7);
+        QByteArray text = "start\tend\tclass\tdirection\tname\n";
+        text.reserve(kMarkers * 40);
+        for (int i = 0; i < kMarkers; ++i) {
+            const int start = random.bounded(kGenome - 3000);
+            const int end = start + 100 + random.bounded(2900);
+            text += QByteArray::number(start) + '\t' + QByteArray::number(end) + '\t'
+                + (random.bounded(5) == 0 ? "repeat" : "cds") + '\t' + (random.bounded(2) ? "+" : "-") + "\tgene"
+                + QByteArray::number(i) + '\n';
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            qFatal("cannot write the marker file");
+    }
+    data = std::make_unique<CFileData>();
+    data->SetFile(QFileInfo(path));
+    if (!data->TestFile().isEmpty() || !data->LoadData().isEmpty())
+        qFatal("cannot load the marker file");
+    data->SetConfig(CFileData::kRoleStart, 0);
+    data->SetConfig(CFileData::kRoleEnd, 1);
+    data->SetConfig(CFileData::kRoleClass, 2);
+    data->SetConfig(CFileData::kRoleDirection, 3);
+    data->SetConfig(CFileData::kRoleName, 4);
+    data->SetFileNumber(1);
+    data->Finalize();
+    return *data;
+}
+
+std::unique_ptr<CLinearViewConfig> MakeView(int scale, bool names)
+{
+    auto view = std::make_unique<CLinearViewConfig>(QStringLiteral("Benchmark map"));
+    CFileData& data = MarkerFile();
+    view->Add(&data, "cds", "CDS", CLinearViewConfig::kBottom, CLinearViewConfig::kArrow, 0x2040E0);
+    view->Add(&data, "repeat", "Repeat", CLinearViewConfig::kUpper, 0, 0xE04020);
+    view->SetGenomeLength(kGenome);
+    view->SetStartLocate(0);
+    view->SetEndLocate(kGenome);
+    view->SetScale(scale);
+    view->SetDrawMarkerNames(names);
+    return view;
+}
+
+void BM_BuildLinearMap(benchmark::State& state)
+{
+    const int scale = int(state.range(0));
+    const bool names = state.range(1) != 0;
+    std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
+    for (auto _ : state) {
+        view->MakeViewImage();
+        benchmark::DoNotOptimize(view->StripedImage());
+    }
+    state.counters["rows"] = view->MapCount();
+    state.counters["height"] = view->ViewHeight();
+    state.counters["rss_MB"] = ResidentMegabytes();
+}
+BENCHMARK(BM_BuildLinearMap)
+    ->ArgsProduct({{100000, 10000}, {0, 1}})
+    ->ArgNames({"scale", "names"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+void BM_PageLetter(benchmark::State& state)
+{
+    std::unique_ptr<CLinearViewConfig> view = MakeView(int(state.range(0)), true);
+    view->MakeViewImage();
+    bool letter = false;
+    for (auto _ : state) {
+        // Alternate so that every call re-pages.
+        letter = !letter;
+        view->SetPageWidth(letter ? 612 : 600);
+        view->SetPageHeight(792);
+        benchmark::DoNotOptimize(view->PageCount());
+    }
+    state.counters["pages"] = view->PageCount();
+}
+BENCHMARK(BM_PageLetter)->Arg(100000)->Arg(10000)->ArgNames({"scale"})->Unit(benchmark::kMicrosecond);
+
+// One 800 x 600 window of the map, at its top, middle and bottom.
+void BM_DrawWindow(benchmark::State& state)
+{
+    const int scale = int(state.range(0));
+    const bool names = state.range(1) != 0;
+    std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
+    view->MakeViewImage();
+    QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+    const int tops[] = {0, view->ViewHeight() / 2, std::max(0, view->ViewHeight() - 600)};
+    int which = 0;
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view->DrawImage(painter, -20, -tops[which]);
+        painter.end();
+        which = (which + 1) % 3;
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["height"] = view->ViewHeight();
+}
+BENCHMARK(BM_DrawWindow)
+    ->ArgsProduct({{100000, 10000}, {0, 1}})
+    ->ArgNames({"scale", "names"})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
