@@ -9,6 +9,9 @@
 #include <limits>
 #include <string_view>
 #include <unordered_map>
+#include "storage/CBinaryFileTool.h"
+#include "storage/CBinaryStream.h"
+#include "storage/MTextFileCodec.h"
 
 namespace {
 
@@ -461,4 +464,128 @@ QString CFileData::CheckLocationRange() const
 const CTable* CFileData::Table() const
 {
     return mData.get();
+}
+
+namespace {
+
+const QString kFileDataTag = QStringLiteral("fdat");
+
+QString FileDataWriteError(const char* field)
+{
+    return CBinaryFileTool::WriteErrorMessage(QStringLiteral("FileData.") + QLatin1String(field));
+}
+
+QString FileDataReadError(const char* field)
+{
+    return CBinaryFileTool::ReadErrorMessage(QStringLiteral("FileData.") + QLatin1String(field));
+}
+
+}  // namespace
+
+QString CFileData::Save(CBinaryStream& io, qint64* shortenedCellCount) const
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::WriteMode);
+    if (!tool.BeginBlock(kFileDataTag))
+        return FileDataWriteError("00");
+    io.WriteInt32(0);  // reserved
+    MTextFile::WriteUTF8(mName, io);
+    if (io.Error())
+        return FileDataWriteError("01");
+    MTextFile::WriteUTF8(mDirPath, io);
+    if (io.Error())
+        return FileDataWriteError("02");
+    io.WriteInt32(mFileNumber);
+    if (io.Error())
+        return FileDataWriteError("03");
+    io.WriteBoolean(mHasHeading);
+    if (io.Error())
+        return FileDataWriteError("11");
+    io.WriteInt32(mSeparatorType);
+    if (io.Error())
+        return FileDataWriteError("12");
+    const CTable empty;
+    const QString message = (mData ? *mData : empty).Save(io, shortenedCellCount);
+    if (!message.isEmpty())
+        return message;
+    const int columns = ColumnCount();
+    for (int column = 0; column < columns; ++column) {
+        io.WriteInt32(column < mDataType.size() ? mDataType[column] : MTextFile::kDataTypeUndetermined);
+        if (io.Error())
+            return FileDataWriteError("13");
+    }
+    for (int role = 0; role < kRoleCount; ++role) {
+        io.WriteInt32(mConfigMapping[size_t(role)]);
+        if (io.Error())
+            return FileDataWriteError("21");
+        MTextFile::WriteUTF8(mConfigName[size_t(role)], io);
+        if (io.Error())
+            return FileDataWriteError("22");
+    }
+    io.WriteInt32(mUnit);
+    if (io.Error())
+        return FileDataWriteError("23");
+    if (tool.EndBlock() < 0)
+        return FileDataWriteError("99");
+    return QString();
+}
+
+QString CFileData::Restore(CBinaryStream& io)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
+    if (!tool.BeginBlock(kFileDataTag))
+        return FileDataReadError("00");
+    io.ReadInt32();  // reserved
+    mName = MTextFile::ReadUTF8(io);
+    if (io.Error())
+        return FileDataReadError("01");
+    mDirPath = MTextFile::ReadUTF8(io);
+    if (io.Error())
+        return FileDataReadError("02");
+    mFile.reset();
+    mFileNumber = io.ReadInt32();
+    if (io.Error())
+        return FileDataReadError("03");
+    mHasHeading = io.ReadBoolean();
+    if (io.Error())
+        return FileDataReadError("11");
+    mSeparatorType = io.ReadInt32();
+    if (io.Error() || mSeparatorType < MTextFile::kSeparatorNone || mSeparatorType > MTextFile::kSeparatorComma)
+        return FileDataReadError("12");
+
+    auto table = std::make_shared<CTable>();
+    const QString message = table->Restore(io);
+    if (!message.isEmpty())
+        return message;
+    const int columns = table->ColumnCount();
+    if (!io.FitsInBytesLeft(columns, 4))
+        return FileDataReadError("13");
+    QList<qint32> dataTypes(columns);
+    for (int column = 0; column < columns; ++column) {
+        dataTypes[column] = io.ReadInt32();
+        if (io.Error())
+            return FileDataReadError("13");
+    }
+    for (int role = 0; role < kRoleCount; ++role) {
+        const qint32 column = io.ReadInt32();
+        // Markers and classes are read from this column of every row.
+        if (io.Error() || column >= columns)
+            return FileDataReadError("21");
+        mConfigMapping[size_t(role)] = column < 0 ? -1 : column;
+        mConfigName[size_t(role)] = MTextFile::ReadUTF8(io);
+        if (io.Error())
+            return FileDataReadError("22");
+    }
+    mUnit = io.ReadInt32();
+    if (io.Error() || (mUnit != kUnitBp && mUnit != kUnitKbp))
+        return FileDataReadError("23");
+
+    mData = std::move(table);
+    mDataType = std::move(dataTypes);
+    Finalize();
+    mLoaded = true;
+    if (tool.EndBlock() != 0)
+        return FileDataReadError("99");
+    // The table came from the project file: nothing is due to be loaded.
+    mModified = false;
+    return QString();
 }

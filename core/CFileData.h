@@ -12,6 +12,8 @@
 #include <memory>
 #include <optional>
 
+class CBinaryStream;
+
 // One imported data file of a project: where its delimited text file lies,
 // how it is read, which column plays which role, the table read from it, and
 // after Finalize its classes, class counts and largest location.
@@ -130,6 +132,13 @@ public:
     // allocation-free accessors.
     const CTable* Table() const;
     int FirstDataRow() const;
+
+    // The "fdat" block of the project file, with the whole table: restoring
+    // neither opens the source file nor needs it. Restoring refuses values
+    // that no save writes (a role column past the table, a unit other than
+    // bp or kbp, an unknown separator) and finalizes the file.
+    QString Save(CBinaryStream& io, qint64* shortenedCellCount = nullptr) const;
+    QString Restore(CBinaryStream& io);
 
 private:
     QString SourcePath() const;

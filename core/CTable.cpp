@@ -9,6 +9,8 @@
 #include <new>
 
 #include <sys/mman.h>
+#include "storage/CBinaryFileTool.h"
+#include "storage/CBinaryStream.h"
 
 namespace {
 
@@ -248,4 +250,75 @@ QByteArrayView CTable::ItemUtf8(int row, int column) const
 bool CTable::ItemEquals(int row, int column, QStringView text) const
 {
     return Row(row).ItemEquals(column, text);
+}
+
+namespace {
+
+const QString kTableTag = QStringLiteral("tble");
+// The least a stored row takes: its "trec" tag field, length, reserved field
+// and cell count.
+constexpr qint64 kSmallestStoredRow = 4 + 4 + 4 + 4 + 4;
+
+}  // namespace
+
+QString CTable::Save(CBinaryStream& io, qint64* shortenedCellCount) const
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::WriteMode);
+    if (!tool.BeginBlock(kTableTag))
+        return CBinaryFileTool::WriteErrorMessage(QStringLiteral("Table.0"));
+    io.WriteInt32(0);  // reserved
+    io.WriteInt32(RowCount());
+    if (io.Error())
+        return CBinaryFileTool::WriteErrorMessage(QStringLiteral("Table.1"));
+    for (const CTableRecord& row : mRows) {
+        const QString message = row.Save(io, shortenedCellCount);
+        if (!message.isEmpty())
+            return message;
+    }
+    // One type per column, as many as the reader expects, even for a table
+    // whose type list was never sized (it reads them as undetermined).
+    const int columns = ColumnCount();
+    for (int column = 0; column < columns; ++column) {
+        io.WriteInt32(ColumnType(column));
+        if (io.Error())
+            return CBinaryFileTool::WriteErrorMessage(QStringLiteral("Table.2"));
+    }
+    if (tool.EndBlock() < 0)
+        return CBinaryFileTool::WriteErrorMessage(QStringLiteral("Table.9"));
+    return QString();
+}
+
+QString CTable::Restore(CBinaryStream& io)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
+    if (!tool.BeginBlock(kTableTag))
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.0"));
+    io.ReadInt32();  // reserved
+    const qint32 rowCount = io.ReadInt32();
+    if (io.Error() || !io.FitsInBytesLeft(rowCount, kSmallestStoredRow))
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.1"));
+
+    std::vector<CTableRecord> rows(static_cast<size_t>(rowCount));
+    for (qint32 r = 0; r < rowCount; ++r) {
+        const QString message = rows[size_t(r)].Restore(io);
+        if (!message.isEmpty())
+            return message;
+        // Every row has the cells of the first: readers index by column.
+        if (rows[size_t(r)].Count() != rows.front().Count())
+            return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.1"));
+    }
+    const int columns = rows.empty() ? 0 : rows.front().Count();
+    if (!io.FitsInBytesLeft(columns, 4))
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.2"));
+    QList<qint32> types(columns);
+    for (int column = 0; column < columns; ++column) {
+        types[column] = io.ReadInt32();
+        if (io.Error())
+            return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.2"));
+    }
+    mRows = std::move(rows);
+    mColumnDataType = std::move(types);
+    if (tool.EndBlock() != 0)
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.9"));
+    return QString();
 }

@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+class CBinaryStream;
+
 // The rows of a delimited text file, every cell a string, with a data type
 // per column (MTextFile::DataTypeCode). Every row has the same number of
 // cells; the column count is the cell count of row 0. Indices are 0-based
@@ -73,6 +75,12 @@ public:
     qint64 ItemInteger(int row, int column) const;
     QByteArrayView ItemUtf8(int row, int column) const;
     bool ItemEquals(int row, int column, QStringView text) const;
+
+    // The "tble" block: reserved field, row count, the rows ("trec" blocks),
+    // then one column type per column. Restoring refuses rows whose cell
+    // count differs from the first row's ("TableRecord.1").
+    QString Save(CBinaryStream& io, qint64* shortenedCellCount = nullptr) const;
+    QString Restore(CBinaryStream& io);
 
 private:
     struct SlabDeleter {

@@ -5,6 +5,10 @@
 
 #include <cstring>
 #include <limits>
+#include "core/MTextFile.h"
+#include "storage/CBinaryFileTool.h"
+#include "storage/CBinaryStream.h"
+#include "storage/MTextFileCodec.h"
 
 size_t CTableRecord::BlockWords(qsizetype textBytes, int count)
 {
@@ -161,4 +165,87 @@ bool CTableRecord::IsEqual(const CTableRecord& other) const
             return false;
     }
     return true;
+}
+
+namespace {
+
+const QString kRecordTag = QStringLiteral("trec");
+constexpr qsizetype kShortStringMax = 255;
+
+}  // namespace
+
+QString CTableRecord::Save(CBinaryStream& io, qint64* shortenedCellCount) const
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::WriteMode);
+    if (!tool.BeginBlock(kRecordTag))
+        return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.0"));
+    const int count = Count();
+    io.WriteInt32(0);  // reserved
+    io.WriteInt32(count);
+    if (io.Error())
+        return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.1"));
+    for (int column = 0; column < count; ++column) {
+        const QByteArrayView cell = ItemUtf8(column);
+        if (cell.size() <= kShortStringMax) {
+            io.WriteUInt8(quint8(cell.size()));
+            io.WriteBytes(cell.data(), cell.size());
+        } else {
+            // The length is one byte: keep the whole characters that fit.
+            const QByteArray cut = MTextFile::TruncateUTF8(cell.toByteArray(), kShortStringMax);
+            io.WriteUInt8(quint8(cut.size()));
+            io.WriteBytes(cut);
+            if (shortenedCellCount)
+                ++*shortenedCellCount;
+        }
+        if (io.Error())
+            return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.2"));
+    }
+    if (tool.EndBlock() < 0)
+        return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.9"));
+    return QString();
+}
+
+QString CTableRecord::Restore(CBinaryStream& io)
+{
+    CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
+    if (!tool.BeginBlock(kRecordTag))
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.0"));
+    io.ReadInt32();  // reserved
+    const qint32 count = io.ReadInt32();
+    // Every cell takes at least its length byte.
+    if (io.Error() || !io.FitsInBytesLeft(count, 1))
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.1"));
+
+    // The cells are the rest of the block: read it in one go and split it.
+    const QByteArray body = io.ReadBytes(io.BytesLeft());
+    if (io.Error())
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.2"));
+    std::vector<quint32> cellEnds(static_cast<size_t>(count));
+    QByteArray cellBytes;
+    cellBytes.reserve(body.size());
+    qsizetype at = 0;
+    for (qint32 column = 0; column < count; ++column) {
+        if (at >= body.size())
+            return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.2"));
+        const qsizetype length = quint8(body[at]);
+        ++at;
+        if (length > body.size() - at)
+            return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.2"));
+        const QByteArrayView cell(body.constData() + at, length);
+        at += length;
+        // Rows keep well-formed UTF-8 only; damaged sequences become U+FFFD
+        // as when the text is decoded.
+        if (MTextFile::IsValidUtf8(cell))
+            cellBytes.append(cell);
+        else
+            cellBytes.append(QString::fromUtf8(cell).toUtf8());
+        cellEnds[size_t(column)] = quint32(cellBytes.size());
+    }
+    Assign(cellBytes, cellEnds.data(), count);
+    // Bytes after the last cell: the block was not consumed exactly.
+    if (at != body.size())
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.9"));
+    if (tool.EndBlock() != 0)
+        return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.9"));
+    return QString();
 }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+class CBinaryStream;
+
 // One row of a table: its cells in column order, each a string.
 //
 // The cells are kept compactly as UTF-8 in one block per row (for loaded
@@ -44,6 +46,14 @@ public:
 
     // Same cell count and every cell equal, ignoring letter case.
     bool IsEqual(const CTableRecord& other) const;
+
+    // The "trec" block: reserved field, cell count, each cell as a short
+    // string (one length byte, then UTF-8). A cell longer than 255 bytes is
+    // written shortened to whole characters and counted in
+    // *shortenedCellCount. Messages are empty on success, else "WriteError"
+    // or "ReadError", NUL and "TableRecord." with the failing step.
+    QString Save(CBinaryStream& io, qint64* shortenedCellCount = nullptr) const;
+    QString Restore(CBinaryStream& io);
 
 private:
     friend class CTable;
