@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
-  imagemagick poppler-utils
+  imagemagick poppler-utils time
 )
 packages+=("$@")
 
