@@ -61,6 +61,29 @@ CTable::Slab CTable::NewSlab(size_t words)
     return Slab(static_cast<quint32*>(memory), SlabDeleter{bytes, false});
 }
 
+quint32* CTable::SlabSpace(SlabFill& fill, size_t words)
+{
+    if (words > kLargestSlabRowWords)
+        return nullptr;
+    if (fill.used + words > fill.words) {
+        fill.words = fill.words == 0 ? kFirstSlabWords : std::min(fill.words * 2, kLargestSlabWords);
+        fill.slabs.push_back(NewSlab(fill.words));
+        fill.used = 0;
+    }
+    quint32* space = fill.slabs.back().get() + fill.used;
+    fill.used += words;
+    return space;
+}
+
+void CTable::AssignRow(CTableRecord& row, SlabFill& fill, QByteArrayView cellBytes, const quint32* cellEnds, int count)
+{
+    quint32* space = count > 0 ? SlabSpace(fill, CTableRecord::BlockWords(cellBytes.size(), count)) : nullptr;
+    if (space)
+        row.AssignInSlab(space, cellBytes, cellEnds, count);
+    else
+        row.Assign(cellBytes, cellEnds, count);
+}
+
 CTable::CTable(const CTable& other)
     : mRows(other.mRows)  // copies every row into a heap block of its own
     , mColumnDataType(other.mColumnDataType)
@@ -153,9 +176,8 @@ void CTable::LoadFromTextFile(const QString& filePath, int separatorType, int ti
     if (!reader.Open())
         return;
 
-    std::vector<Slab> slabs;
-    size_t slabWords = 0;
-    size_t slabUsed = 0;
+    // Declared before the rows, which must go first.
+    SlabFill fill;
     std::vector<CTableRecord> rows;
     QList<qint32> types;
     int columns = 0;
@@ -194,22 +216,12 @@ void CTable::LoadFromTextFile(const QString& filePath, int separatorType, int ti
             }
         }
         const QByteArrayView rowText(cellBytes.constData(), qsizetype(cellEnds[size_t(columns) - 1]));
-        const size_t words = CTableRecord::BlockWords(rowText.size(), columns);
         rows.emplace_back();
-        if (words <= kLargestSlabRowWords) {
-            if (slabUsed + words > slabWords) {
-                slabWords = slabWords == 0 ? kFirstSlabWords : std::min(slabWords * 2, kLargestSlabWords);
-                slabs.push_back(NewSlab(slabWords));
-                slabUsed = 0;
-            }
-            rows.back().AssignInSlab(slabs.back().get() + slabUsed, rowText, cellEnds.data(), columns);
-            slabUsed += words;
-        } else {
-            rows.back().Assign(rowText, cellEnds.data(), columns);
-        }
+        AssignRow(rows.back(), fill, rowText, cellEnds.data(), columns);
     }
-    mSlabs = std::move(slabs);
+    // The old rows go before the slabs that hold their cells.
     mRows = std::move(rows);
+    mSlabs = std::move(fill.slabs);
     mColumnDataType = std::move(types);
 }
 
@@ -298,14 +310,20 @@ QString CTable::Restore(CBinaryStream& io)
     if (io.Error() || !io.FitsInBytesLeft(rowCount, kSmallestStoredRow))
         return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.1"));
 
+    // Rows go into slabs as when loading text: a million rows then cost no
+    // million allocations. Declared before the rows, which must go first.
+    SlabFill fill;
     std::vector<CTableRecord> rows(static_cast<size_t>(rowCount));
+    CTableRecord::RestoreBuffers buffers;
     for (qint32 r = 0; r < rowCount; ++r) {
-        const QString message = rows[size_t(r)].Restore(io);
+        int count = 0;
+        const QString message = CTableRecord::ReadBlock(io, buffers, &count);
         if (!message.isEmpty())
             return message;
         // Every row has the cells of the first: readers index by column.
-        if (rows[size_t(r)].Count() != rows.front().Count())
+        if (r > 0 && count != rows.front().Count())
             return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.1"));
+        AssignRow(rows[size_t(r)], fill, buffers.Text(), buffers.cellEnds.data(), count);
     }
     const int columns = rows.empty() ? 0 : rows.front().Count();
     if (!io.FitsInBytesLeft(columns, 4))
@@ -317,6 +335,7 @@ QString CTable::Restore(CBinaryStream& io)
             return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.2"));
     }
     mRows = std::move(rows);
+    mSlabs = std::move(fill.slabs);
     mColumnDataType = std::move(types);
     if (tool.EndBlock() != 0)
         return CBinaryFileTool::ReadErrorMessage(QStringLiteral("Table.9"));

@@ -91,6 +91,18 @@ private:
     using Slab = std::unique_ptr<quint32[], SlabDeleter>;
     static Slab NewSlab(size_t words);
 
+    // Slabs being filled with rows, one after another.
+    struct SlabFill {
+        std::vector<Slab> slabs;
+        size_t words = 0;  // size of the last slab
+        size_t used = 0;   // words of it taken
+    };
+    // Room for a row block of `words` words, or null for a row too large to share a slab.
+    static quint32* SlabSpace(SlabFill& fill, size_t words);
+    // Gives `row` these cells, in a slab when it fits in one.
+    static void AssignRow(CTableRecord& row, SlabFill& fill, QByteArrayView cellBytes, const quint32* cellEnds,
+                          int count);
+
     // Loaded rows keep their cells in large slabs rather than one heap block
     // each: a million rows then cost no million allocations. Declared before
     // mRows so that the rows go first.

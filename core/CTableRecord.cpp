@@ -184,47 +184,63 @@ QString CTableRecord::Save(CBinaryStream& io, qint64* shortenedCellCount) const
     io.WriteInt32(count);
     if (io.Error())
         return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.1"));
+    // The cells go out through a small buffer: a million rows of a few cells
+    // each are otherwise millions of tiny writes.
+    char pending[1024];
+    qsizetype used = 0;
+    const auto flush = [&]() {
+        io.WriteBytes(pending, used);
+        used = 0;
+        return !io.Error();
+    };
     for (int column = 0; column < count; ++column) {
-        const QByteArrayView cell = ItemUtf8(column);
-        if (cell.size() <= kShortStringMax) {
-            io.WriteUInt8(quint8(cell.size()));
-            io.WriteBytes(cell.data(), cell.size());
-        } else {
+        QByteArrayView cell = ItemUtf8(column);
+        QByteArray cut;
+        if (cell.size() > kShortStringMax) {
             // The length is one byte: keep the whole characters that fit.
-            const QByteArray cut = MTextFile::TruncateUTF8(cell.toByteArray(), kShortStringMax);
-            io.WriteUInt8(quint8(cut.size()));
-            io.WriteBytes(cut);
+            cut = MTextFile::TruncateUTF8(cell.toByteArray(), kShortStringMax);
+            cell = cut;
             if (shortenedCellCount)
                 ++*shortenedCellCount;
         }
-        if (io.Error())
+        if (used + 1 + cell.size() > qsizetype(sizeof pending) && !flush())
             return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.2"));
+        pending[used++] = char(quint8(cell.size()));
+        if (!cell.isEmpty())
+            std::memcpy(pending + used, cell.data(), size_t(cell.size()));
+        used += cell.size();
     }
+    if (used > 0 && !flush())
+        return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.2"));
     if (tool.EndBlock() < 0)
         return CBinaryFileTool::WriteErrorMessage(QStringLiteral("TableRecord.9"));
     return QString();
 }
 
-QString CTableRecord::Restore(CBinaryStream& io)
+QString CTableRecord::ReadBlock(CBinaryStream& io, RestoreBuffers& buffers, int* count)
 {
+    *count = 0;
     CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
     if (!tool.BeginBlock(kRecordTag))
         return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.0"));
     io.ReadInt32();  // reserved
-    const qint32 count = io.ReadInt32();
+    const qint32 cellCount = io.ReadInt32();
     // Every cell takes at least its length byte.
-    if (io.Error() || !io.FitsInBytesLeft(count, 1))
+    if (io.Error() || !io.FitsInBytesLeft(cellCount, 1))
         return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.1"));
 
     // The cells are the rest of the block: read it in one go and split it.
-    const QByteArray body = io.ReadBytes(io.BytesLeft());
-    if (io.Error())
+    QByteArray& body = buffers.body;
+    if (!io.ReadBytesInto(body, io.BytesLeft()))
         return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.2"));
-    std::vector<quint32> cellEnds(static_cast<size_t>(count));
-    QByteArray cellBytes;
-    cellBytes.reserve(body.size());
+    std::vector<quint32>& cellEnds = buffers.cellEnds;
+    cellEnds.resize(static_cast<size_t>(cellCount));
+    // Well-formed cells lose only their length bytes; a repaired one may grow.
+    std::vector<char>& cellBytes = buffers.cellBytes;
+    cellBytes.resize(size_t(body.size()));
+    size_t used = 0;
     qsizetype at = 0;
-    for (qint32 column = 0; column < count; ++column) {
+    for (qint32 column = 0; column < cellCount; ++column) {
         if (at >= body.size())
             return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.2"));
         const qsizetype length = quint8(body[at]);
@@ -235,17 +251,35 @@ QString CTableRecord::Restore(CBinaryStream& io)
         at += length;
         // Rows keep well-formed UTF-8 only; damaged sequences become U+FFFD
         // as when the text is decoded.
-        if (MTextFile::IsValidUtf8(cell))
-            cellBytes.append(cell);
-        else
-            cellBytes.append(QString::fromUtf8(cell).toUtf8());
-        cellEnds[size_t(column)] = quint32(cellBytes.size());
+        if (MTextFile::IsValidUtf8(cell)) {
+            if (!cell.isEmpty())
+                std::memcpy(cellBytes.data() + used, cell.data(), size_t(length));
+            used += size_t(length);
+        } else {
+            const QByteArray repaired = QString::fromUtf8(cell).toUtf8();
+            cellBytes.resize(cellBytes.size() + size_t(repaired.size()));
+            std::memcpy(cellBytes.data() + used, repaired.constData(), size_t(repaired.size()));
+            used += size_t(repaired.size());
+        }
+        cellEnds[size_t(column)] = quint32(used);
     }
-    Assign(cellBytes, cellEnds.data(), count);
+    cellBytes.resize(used);
     // Bytes after the last cell: the block was not consumed exactly.
     if (at != body.size())
         return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.9"));
     if (tool.EndBlock() != 0)
         return CBinaryFileTool::ReadErrorMessage(QStringLiteral("TableRecord.9"));
+    *count = cellCount;
+    return QString();
+}
+
+QString CTableRecord::Restore(CBinaryStream& io)
+{
+    RestoreBuffers buffers;
+    int count = 0;
+    const QString message = ReadBlock(io, buffers, &count);
+    if (!message.isEmpty())
+        return message;
+    Assign(buffers.Text(), buffers.cellEnds.data(), count);
     return QString();
 }

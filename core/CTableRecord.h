@@ -69,6 +69,17 @@ private:
         }
     };
 
+    // Scratch memory for reading many "trec" blocks in a row.
+    struct RestoreBuffers {
+        QByteArray body;
+        std::vector<char> cellBytes;
+        std::vector<quint32> cellEnds;
+        QByteArrayView Text() const { return QByteArrayView(cellBytes.data(), qsizetype(cellBytes.size())); }
+    };
+    // Reads one "trec" block, with every check of Restore(), into `buffers`:
+    // on success *count cells, their bytes and ends as Assign() takes them.
+    static QString ReadBlock(CBinaryStream& io, RestoreBuffers& buffers, int* count);
+
     // Size of the block for `count` cells of `textBytes` bytes in all.
     static size_t BlockWords(qsizetype textBytes, int count);
     // Like Assign, but builds the block in `storage` (BlockWords long), which

@@ -63,10 +63,38 @@ void CBinaryFileTool::LeaveBlock()
     }
 }
 
+namespace {
+
+// Tags are short ASCII words and every row of a table is a block: encode
+// such a tag on the stack instead of allocating its UTF-8 once per block.
+constexpr qsizetype kShortTagMax = 16;
+
+qsizetype ShortAsciiTag(const QString& tag, char* bytes)
+{
+    if (tag.size() > kShortTagMax)
+        return -1;
+    for (qsizetype i = 0; i < tag.size(); ++i) {
+        const char16_t c = tag.at(i).unicode();
+        if (c >= 0x80)
+            return -1;
+        bytes[i] = static_cast<char>(c);
+    }
+    return tag.size();
+}
+
+}  // namespace
+
 bool CBinaryFileTool::WriteTag(const QString& tag)
 {
     if (tag.isEmpty())
         return true;
+    char shortTag[kShortTagMax];
+    const qsizetype shortLength = ShortAsciiTag(tag, shortTag);
+    if (shortLength >= 0) {
+        mIO.WriteInt32(static_cast<qint32>(shortLength));
+        mIO.WriteBytes(shortTag, shortLength);
+        return !mIO.Error();
+    }
     const QByteArray bytes = tag.toUtf8();
     mIO.WriteInt32(static_cast<qint32>(bytes.size()));
     mIO.WriteBytes(bytes);
@@ -77,12 +105,19 @@ bool CBinaryFileTool::ReadTag(const QString& tag)
 {
     if (tag.isEmpty())
         return true;
-    const QByteArray expected = tag.toUtf8();
+    char shortTag[kShortTagMax];
+    const qsizetype shortLength = ShortAsciiTag(tag, shortTag);
+    const QByteArray expected = shortLength >= 0 ? QByteArray() : tag.toUtf8();
+    const QByteArrayView wanted = shortLength >= 0 ? QByteArrayView(shortTag, shortLength) : QByteArrayView(expected);
     const qint32 length = mIO.ReadInt32();
     // A length other than the expected tag's cannot match: refuse it before
     // reading anything, which also keeps a hostile length from allocating.
-    if (mIO.Error() || length != expected.size())
+    if (mIO.Error() || length != wanted.size())
         return false;
+    if (shortLength >= 0) {
+        char found[kShortTagMax];
+        return mIO.ReadBytes(found, length) && QByteArrayView(found, length) == wanted;
+    }
     return mIO.ReadBytes(length) == expected && !mIO.Error();
 }
 

@@ -95,19 +95,23 @@ void CBinaryStream::WriteBytes(const char* data, qint64 count)
 {
     if (mError || count <= 0)
         return;
-    if (!mDevice->isWritable()) {
-        mError = true;
-        return;
-    }
-    // Data read ahead may be overwritten now.
-    mReadBuffer.clear();
     const qint64 bufferEnd = mWriteStart + static_cast<qint64>(mWriteBuffer.size());
     if (!mWriteBuffer.empty() && (mPosition < mWriteStart || mPosition > bufferEnd)) {
         if (!Flush())
             return;
     }
-    if (mWriteBuffer.empty())
+    if (mWriteBuffer.empty()) {
+        // A pending buffer was started on a writable device; check once per buffer.
+        if (!mDevice->isWritable()) {
+            mError = true;
+            return;
+        }
         mWriteStart = mPosition;
+        mWriteBuffer.reserve(static_cast<size_t>(kWriteFlushSize));
+    }
+    // Data read ahead may be overwritten now.
+    if (!mReadBuffer.empty())
+        mReadBuffer.clear();
     const size_t offset = static_cast<size_t>(mPosition - mWriteStart);
     if (offset + count > mWriteBuffer.size())
         mWriteBuffer.resize(offset + static_cast<size_t>(count));
@@ -177,6 +181,26 @@ QByteArray CBinaryStream::ReadBytes(qint64 count)
     if (!ReadRaw(bytes.data(), count))
         return {};
     return bytes;
+}
+
+bool CBinaryStream::ReadBytes(char* data, qint64 count)
+{
+    return ReadRaw(data, count);
+}
+
+bool CBinaryStream::ReadBytesInto(QByteArray& bytes, qint64 count)
+{
+    if (mError || count < 0 || count > mLength - mPosition) {
+        mError = true;
+        bytes.resize(0);
+        return false;
+    }
+    bytes.resize(count);
+    if (!ReadRaw(bytes.data(), count)) {
+        bytes.resize(0);
+        return false;
+    }
+    return true;
 }
 
 qint64 CBinaryStream::BytesLeft() const

@@ -70,6 +70,12 @@ public:
     // Reads exactly count bytes. Asking for more than the device still holds
     // sets the error flag and returns an empty array without allocating.
     QByteArray ReadBytes(qint64 count);
+    // Reads exactly count bytes into data, which holds at least count bytes;
+    // false (and the error flag) when they are not there.
+    bool ReadBytes(char* data, qint64 count);
+    // Reads exactly count bytes into bytes, reusing its memory (for readers
+    // of many small blocks). Checked like ReadBytes(count) before growing.
+    bool ReadBytesInto(QByteArray& bytes, qint64 count);
 
     // End of the block being read, or -1 for no block (the device's end).
     qint64 ReadLimit() const { return mReadLimit; }

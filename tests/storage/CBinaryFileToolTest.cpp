@@ -329,3 +329,35 @@ TEST(CBinaryFileTool, ToolWithAnUnknownModeRaises)
         EXPECT_THROW(operation(), UnsupportedFormatException);
     EXPECT_EQ(m.stream->Position(), 0);
 }
+
+TEST(CBinaryFileTool, TagsOfAnyLengthAndScriptRoundTripAndMustMatchExactly)
+{
+    // Short ASCII tags are the usual case; long and non-ASCII ones take
+    // another path through the tool.
+    const QString tags[] = {"trec", "x", "a tag of more than sixteen letters", QString::fromUtf8("t\xc3\xa9g")};
+    for (const QString& tag : tags) {
+        SCOPED_TRACE(tag.toStdString());
+        MemoryStream m;
+        {
+            CBinaryFileTool tool(*m.stream, CBinaryFileTool::WriteMode);
+            ASSERT_TRUE(tool.BeginBlock(tag));
+            m.stream->WriteInt32(7);
+            ASSERT_EQ(tool.EndBlock(), 4);
+        }
+        const QByteArray utf8 = tag.toUtf8();
+        EXPECT_EQ(m.Data().mid(4, utf8.size()), utf8);
+
+        MemoryStream read(m.Data());
+        CBinaryFileTool reader(*read.stream, CBinaryFileTool::ReadMode);
+        ASSERT_TRUE(reader.BeginBlock(tag));
+        EXPECT_EQ(read.stream->ReadInt32(), 7);
+        EXPECT_EQ(reader.EndBlock(), 0);
+
+        // The same length with its last letter changed is another tag.
+        QString other = tag;
+        other[other.size() - 1] = QChar(other.at(other.size() - 1).unicode() ^ 1);
+        MemoryStream wrong(m.Data());
+        CBinaryFileTool refuser(*wrong.stream, CBinaryFileTool::ReadMode);
+        EXPECT_FALSE(refuser.BeginBlock(other));
+    }
+}

@@ -218,3 +218,26 @@ TEST(CBinaryStream, BufferedWritesPatchesAndReadsAgreeWithTheDevice)
     file.seek(0);
     EXPECT_TRUE(file.readAll() == expected);
 }
+
+TEST(CBinaryStream, ReadingIntoABufferReusesItAndRefusesWhatIsNotThere)
+{
+    QByteArray data = Hex("0102030405");
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    CBinaryStream stream(&buffer);
+
+    QByteArray bytes(64, 'x');
+    const char* memory = bytes.constData();
+    ASSERT_TRUE(stream.ReadBytesInto(bytes, 2));
+    EXPECT_EQ(bytes, Hex("0102"));
+    EXPECT_EQ(bytes.constData(), memory);  // no new allocation for a smaller read
+    char raw[2] = {};
+    ASSERT_TRUE(stream.ReadBytes(raw, 2));
+    EXPECT_EQ(QByteArray(raw, 2), Hex("0304"));
+
+    // Only one byte is left: neither form reads it partly or allocates for the count.
+    EXPECT_FALSE(stream.ReadBytesInto(bytes, std::numeric_limits<qint64>::max()));
+    EXPECT_TRUE(bytes.isEmpty());
+    EXPECT_TRUE(stream.Error());
+    EXPECT_FALSE(stream.ReadBytes(raw, 1));
+}
