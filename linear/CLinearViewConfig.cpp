@@ -311,7 +311,6 @@ void CLinearViewConfig::DrawMarker()
     // x (row coordinates) up to which each rank of each row is taken.
     std::vector<int> rankEnd(size_t(std::max(mMapCount, 0)) * size_t(rankCount), 0);
 
-    mNameWidths.clear();
     const auto ensureRowStripes = [&](int row) {
         while (mImage->Count() <= firstRowStripe + row)
             mImage->NewImage(0, initialRanks);
@@ -371,7 +370,6 @@ void CLinearViewConfig::DrawMarker()
     }
     if (mMapCount > 0)
         ensureRowStripes(mMapCount - 1);
-    mNameWidths = QHash<QString, double>();
 
     for (int row = 0; row < mMapCount; ++row) {
         const int stripe = firstRowStripe + row;
@@ -424,10 +422,7 @@ int CLinearViewConfig::DrawBottom(int x, int y, int width, int rank, int type, i
             const QString font = QStringLiteral("Arial");
             CTextMeasure& measure = CTextMeasure::Shared();
             measure.SetFont(font, kNameSize, false, false, false);
-            auto known = mNameWidths.constFind(name);
-            if (known == mNameWidths.cend())
-                known = mNameWidths.insert(name, measure.Width(name));
-            const double textWidth = known.value();
+            const double textWidth = measure.Width(name);
             auto text = std::make_shared<StringShape>();
             text->SetTextFont(font);
             text->SetTextSize(kNameSize);

@@ -3,8 +3,6 @@
 #include "linear/CStripedVectorImage.h"
 #include "views/CViewConfig.h"
 
-#include <QHash>
-
 #include <memory>
 #include <vector>
 
@@ -143,7 +141,4 @@ protected:
     int mMaximumRankCount = 10;
     int mMinimumRankCount = 3;
 
-private:
-    // Widths of the marker names met while one picture is placed.
-    QHash<QString, double> mNameWidths;
 };

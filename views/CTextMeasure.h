@@ -5,12 +5,21 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 // Measures text for laying out StringShapes. One instance (Shared()) is created
 // on first use and kept for the life of the program; it measures against a
 // 1 x 1 scratch image so results do not depend on any screen. Not thread-safe:
 // use it from the GUI thread only.
+//
+// Widths of plain printable ASCII text are added up from cached advances of
+// single characters and of character pairs (which carry kerning), so a map of
+// a million names is not shaped name by name. The sums are the very numbers
+// QFontMetricsF gives: advances are whole 1/64 pixels, pairs that shape into
+// one glyph are never summed, and the first measurements of every font are
+// checked against QFontMetricsF, which measures everything else.
 class CTextMeasure
 {
 public:
@@ -22,15 +31,33 @@ public:
     static QFont MakeFont(const QString& name, double size, bool bold, bool italic, bool underline);
 
     void SetFont(const QString& name, double size, bool bold, bool italic, bool underline);
+    // The font SetFont made current.
+    const QFont& Font() const { return mFont; }
     double Width(const QString& text) const;
+    // Whether widths in the current font are summed from cached advances
+    // (false once a sum failed its check against QFontMetricsF).
+    bool SumsAdvances() const;
     double Ascent() const;
     // Ascent plus descent.
     double LineHeight() const;
 
 private:
+    struct AdvanceTable;
+
     CTextMeasure();
+    ~CTextMeasure();
+    AdvanceTable& TableFor(const QFont& font);
+    // The sum of cached advances in 1/64 pixels; empty when the text must be shaped.
+    std::optional<qint64> CachedWidth(const QString& text) const;
+    qint32 Measure64(const QString& text) const;
 
     QImage mScratch;
     QFont mFont;
     std::optional<QFontMetricsF> mMetrics;
+    // The arguments of the last SetFont, so repeated calls cost no font building.
+    QString mLastName;
+    double mLastSize = -1;
+    int mLastFlags = -1;
+    std::vector<std::unique_ptr<AdvanceTable>> mTables;
+    AdvanceTable* mTable = nullptr;
 };
