@@ -53,6 +53,7 @@ Object2DRef CLinearShape::MakeRect(int direction) const
     EffectiveBox(direction, false, l, w);
     const bool hasBody = h < w;
     auto figure = std::make_shared<FigureShape>();
+    figure->Reserve(4);
     if (direction == kForward) {
         if (hasBody)
             figure->AddLine(l, t, l + w - h, t);

@@ -17,6 +17,7 @@ public:
     void AddLine(double x1, double y1, double x2, double y2);
     void Append(CurveShapeRef part);
     int Count() const { return int(mParts.size()); }
+    void Reserve(int count) { mParts.reserve(size_t(count)); }
     const CurveShapeRef& Item(int index) const;
     void RemoveAll() { mParts.clear(); }
 

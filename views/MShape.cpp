@@ -166,6 +166,7 @@ Group2DRef MakeHorizontalArrow(double x1, double x2, double y, double size, RgbC
 {
     const double d = x1 <= x2 ? size / 2 : -size / 2;
     auto group = std::make_shared<Group2D>();
+    group->Reserve(3);
     auto addLine = [&](double ax, double ay, double bx, double by) {
         auto line = std::make_shared<CurveShape>();
         line->SetX(ax);

@@ -26,12 +26,13 @@ public:
     void SetUnderline(bool value) { mUnderline = value; }
 
 private:
-    QString mText;
-    QString mTextFont = QStringLiteral("Arial");
-    double mTextSize = 12;
+    // The flags come first so they share the base's trailing padding.
     bool mBold = false;
     bool mItalic = false;
     bool mUnderline = false;
+    QString mText;
+    QString mTextFont = QStringLiteral("Arial");
+    double mTextSize = 12;
 };
 
 using StringShapeRef = std::shared_ptr<StringShape>;
