@@ -9,11 +9,13 @@
 #include "views/RoundRectShape.h"
 #include "views/StringShape.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -27,6 +29,10 @@ constexpr double kBinsPerPixel = 4;
 constexpr double kCoverMargin = 2;
 // Longest chord, in device pixels, used to approximate a merged sector's arcs.
 constexpr double kChord = 3;
+// Device pixels kept around the visible area: antialiasing reaches that far.
+constexpr double kCullMargin = 2;
+// Groups of up to this many items are skipped whole when out of sight.
+constexpr int kSmallGroup = 8;
 
 QColor ToColor(RgbColor rgb, double opacityPercent)
 {
@@ -104,10 +110,38 @@ bool AsSector(const Object2D& object, Sector& sector)
     return false;
 }
 
+// Where on the device something can still show: raster devices only (vector
+// outputs keep every object), with room for antialiasing.
+std::optional<QRectF> VisibleDeviceArea(const QPainter& painter)
+{
+    const QPaintDevice* device = painter.device();
+    if (device == nullptr)
+        return std::nullopt;
+    const int type = device->devType();
+    if (type != QInternal::Image && type != QInternal::Pixmap && type != QInternal::Widget)
+        return std::nullopt;
+    // Scaled by the pixel ratio: too large for some devices, never too small.
+    const double ratio = std::max(1.0, device->devicePixelRatio());
+    QRectF area(0, 0, device->width() * ratio, device->height() * ratio);
+    if (painter.hasClipping())
+        area &= painter.deviceTransform().mapRect(painter.clipBoundingRect());
+    return area.adjusted(-kCullMargin, -kCullMargin, kCullMargin, kCullMargin);
+}
+
 class Renderer
 {
 public:
-    explicit Renderer(QPainter& painter) : mPainter(painter) {}
+    explicit Renderer(QPainter& painter) : mPainter(painter)
+    {
+        if (const std::optional<QRectF> area = VisibleDeviceArea(painter)) {
+            bool invertible = false;
+            const QTransform toScene = painter.deviceTransform().inverted(&invertible);
+            if (invertible) {
+                mVisible = toScene.mapRect(*area);
+                mCull = true;
+            }
+        }
+    }
 
     void Draw(const Object2D& object)
     {
@@ -125,6 +159,56 @@ public:
     }
 
 private:
+    // Pen and brush are set only when they change: a dense map draws
+    // thousands of shapes in one colour, and every change costs the painter.
+    void UsePen(const QColor& color, double width, Qt::PenCapStyle cap, Qt::PenJoinStyle join)
+    {
+        if (mPenKnown && mPenSet && mPenColor == color && mPenWidth == width && mPenCap == cap && mPenJoin == join)
+            return;
+        QPen pen(color, width, Qt::SolidLine, cap, join);
+        mPainter.setPen(pen);
+        mPenKnown = mPenSet = true;
+        mPenColor = color;
+        mPenWidth = width;
+        mPenCap = cap;
+        mPenJoin = join;
+    }
+
+    void UseNoPen()
+    {
+        if (mPenKnown && !mPenSet)
+            return;
+        mPainter.setPen(Qt::NoPen);
+        mPenKnown = true;
+        mPenSet = false;
+    }
+
+    void UseBrush(const QColor& color)
+    {
+        if (mBrushKnown && mBrushSet && mBrushColor == color)
+            return;
+        mPainter.setBrush(color);
+        mBrushKnown = mBrushSet = true;
+        mBrushColor = color;
+    }
+
+    void UseNoBrush()
+    {
+        if (mBrushKnown && !mBrushSet)
+            return;
+        mPainter.setBrush(Qt::NoBrush);
+        mBrushKnown = true;
+        mBrushSet = false;
+    }
+
+    // After the painter's state was restored behind our back.
+    void ForgetPainterState()
+    {
+        mPenKnown = false;
+        mBrushKnown = false;
+        mFontKnown = false;
+    }
+
     // Sets pen and brush for a shape that may be filled and outlined.
     bool UseFillAndOutline(const Object2D& o)
     {
@@ -133,17 +217,120 @@ private:
         if (!fill && !outline)
             return false;
         if (fill)
-            mPainter.setBrush(ToColor(o.FillColor(), o.Fill()));
+            UseBrush(ToColor(o.FillColor(), o.Fill()));
         else
-            mPainter.setBrush(Qt::NoBrush);
-        if (outline) {
-            QPen pen(ToColor(o.BorderColor(), o.Border()), o.BorderWidth());
-            pen.setJoinStyle(Qt::MiterJoin);
-            mPainter.setPen(pen);
-        } else {
-            mPainter.setPen(Qt::NoPen);
-        }
+            UseNoBrush();
+        if (outline)
+            UsePen(ToColor(o.BorderColor(), o.Border()), o.BorderWidth(), Qt::SquareCap, Qt::MiterJoin);
+        else
+            UseNoPen();
         return true;
+    }
+
+    // Whether the object may paint inside the visible area. Unknown extents
+    // (large groups, which are culled item by item) count as visible.
+    bool MayShow(const Object2D& o)
+    {
+        if (!mCull)
+            return true;
+        QRectF box;
+        return !PaintedBounds(o, box, 0) || box.intersects(mVisible);
+    }
+
+    // A box holding all the object paints, in the coordinates it is placed in.
+    bool PaintedBounds(const Object2D& o, QRectF& box, int depth)
+    {
+        switch (o.ObjectKind()) {
+        case Object2D::Kind::Rect:
+        case Object2D::Kind::Oval:
+        case Object2D::Kind::Arc:
+        case Object2D::Kind::RoundRect: {
+            const double pen = HasOutline(o) ? o.BorderWidth() : 0;
+            box = BoxOf(static_cast<const RectShape&>(o)).normalized().adjusted(-pen, -pen, pen, pen);
+            return true;
+        }
+        case Object2D::Kind::Curve: {
+            const auto& c = static_cast<const CurveShape&>(o);
+            double left = std::min(c.X(), c.X2());
+            double right = std::max(c.X(), c.X2());
+            double top = std::min(c.Y(), c.Y2());
+            double bottom = std::max(c.Y(), c.Y2());
+            for (int i = 0; i < c.Order(); ++i) {
+                left = std::min(left, c.ControlX(i));
+                right = std::max(right, c.ControlX(i));
+                top = std::min(top, c.ControlY(i));
+                bottom = std::max(bottom, c.ControlY(i));
+            }
+            const double pen = c.BorderWidth();
+            box = QRectF(QPointF(left - pen, top - pen), QPointF(right + pen, bottom + pen));
+            return true;
+        }
+        case Object2D::Kind::Figure: {
+            const auto& f = static_cast<const FigureShape&>(o);
+            if (f.Count() == 0) {
+                box = QRectF();
+                return true;
+            }
+            double left = f.Item(0)->X();
+            double right = left;
+            double top = f.Item(0)->Y();
+            double bottom = top;
+            for (int i = 0; i < f.Count(); ++i) {
+                const CurveShape& edge = *f.Item(i);
+                left = std::min({left, edge.X(), edge.X2()});
+                right = std::max({right, edge.X(), edge.X2()});
+                top = std::min({top, edge.Y(), edge.Y2()});
+                bottom = std::max({bottom, edge.Y(), edge.Y2()});
+            }
+            // Mitred corners reach out up to the miter limit (2) times half the pen.
+            const double pen = HasOutline(f) ? f.BorderWidth() : 0;
+            box = QRectF(QPointF(left - pen, top - pen), QPointF(right + pen, bottom + pen));
+            return true;
+        }
+        case Object2D::Kind::String: {
+            const auto& s = static_cast<const StringShape&>(o);
+            // Generous about ascent, descent, underline and italic overhang.
+            const double size = std::ceil(std::max(s.TextSize(), 1.0));
+            const double top = s.Y() - 2 * size;
+            const double bottom = s.Y() + size;
+            if (bottom < mVisible.top() || top > mVisible.bottom()) {
+                box = QRectF(QPointF(s.X(), top), QPointF(s.X(), bottom));
+                return true;
+            }
+            const double half = TextWidth(s) / 2 + size;
+            box = QRectF(QPointF(s.X() - half, top), QPointF(s.X() + half, bottom));
+            return true;
+        }
+        case Object2D::Kind::Pixmap: {
+            const auto& p = static_cast<const PixmapShape&>(o);
+            box = QRectF(p.X() - p.SourceWidth() / 2, p.Y() - p.SourceHeight() / 2, p.SourceWidth(), p.SourceHeight())
+                      .normalized();
+            return true;
+        }
+        case Object2D::Kind::Group: {
+            // Small groups (one marker's lines) are skipped as a whole.
+            const auto& g = static_cast<const Group2D&>(o);
+            if (depth > 2 || g.Count() > kSmallGroup || g.X() != 0 || g.Y() != 0 || g.Scale() != 1)
+                return false;
+            box = QRectF();
+            for (const Object2DRef& item : g.Items()) {
+                QRectF itemBox;
+                if (!PaintedBounds(*item, itemBox, depth + 1))
+                    return false;
+                box = box.isNull() ? itemBox : box.united(itemBox);
+            }
+            return true;
+        }
+        }
+        return false;
+    }
+
+    // Sets the measuring (and, when `paint`, the painter's) font for the text.
+    double TextWidth(const StringShape& s)
+    {
+        CTextMeasure& measure = CTextMeasure::Shared();
+        measure.SetFont(s.TextFont(), s.TextSize(), s.Bold(), s.Italic(), s.Underline());
+        return measure.Width(s.Text());
     }
 
     void DrawRect(const RectShape& r)
@@ -192,7 +379,7 @@ private:
     {
         if (!HasOutline(c))
             return;
-        mPainter.setPen(QPen(ToColor(c.BorderColor(), c.Border()), c.BorderWidth(), Qt::SolidLine, Qt::FlatCap));
+        UsePen(ToColor(c.BorderColor(), c.Border()), c.BorderWidth(), Qt::FlatCap, Qt::BevelJoin);
         if (c.Order() == 0) {
             mPainter.drawLine(QPointF(c.X(), c.Y()), QPointF(c.X2(), c.Y2()));
             return;
@@ -202,7 +389,7 @@ private:
             path.quadTo(c.ControlX(0), c.ControlY(0), c.X2(), c.Y2());
         else
             path.cubicTo(c.ControlX(0), c.ControlY(0), c.ControlX(1), c.ControlY(1), c.X2(), c.Y2());
-        mPainter.setBrush(Qt::NoBrush);
+        UseNoBrush();
         mPainter.drawPath(path);
     }
 
@@ -210,13 +397,16 @@ private:
     {
         if (s.Text().isEmpty() || !HasFill(s))
             return;
-        CTextMeasure& measure = CTextMeasure::Shared();
-        measure.SetFont(s.TextFont(), s.TextSize(), s.Bold(), s.Italic(), s.Underline());
-        const QFont font = CTextMeasure::MakeFont(s.TextFont(), s.TextSize(), s.Bold(), s.Italic(), s.Underline());
-        if (font != mPainter.font())
-            mPainter.setFont(font);
-        mPainter.setPen(ToColor(s.FillColor(), s.Fill()));
-        mPainter.drawText(QPointF(s.X() - measure.Width(s.Text()) / 2, s.Y()), s.Text());
+        const double width = TextWidth(s);
+        const QFont& font = CTextMeasure::Shared().Font();
+        if (!mFontKnown || mFont != font) {
+            if (font != mPainter.font())
+                mPainter.setFont(font);
+            mFont = font;
+            mFontKnown = true;
+        }
+        UsePen(ToColor(s.FillColor(), s.Fill()), 1, Qt::SquareCap, Qt::BevelJoin);
+        mPainter.drawText(QPointF(s.X() - width / 2, s.Y()), s.Text());
     }
 
     void DrawFigure(const FigureShape& f)
@@ -251,21 +441,34 @@ private:
         mPainter.save();
         mPainter.setClipRect(target, Qt::IntersectClip);
         mPainter.translate(target.left() - p.SourceLeft(), target.top() - p.SourceTop());
+        const QRectF visible = mVisible;
+        mVisible = mVisible.intersected(target).translated(p.SourceLeft() - target.left(), p.SourceTop() - target.top());
         Draw(*picture->Objects());
+        mVisible = visible;
         mPainter.restore();
+        ForgetPainterState();
     }
 
     void DrawGroup(const Group2D& g)
     {
         const bool moved = g.X() != 0 || g.Y() != 0 || g.Scale() != 1;
-        const QTransform saved = mPainter.worldTransform();
-        if (moved) {
-            mPainter.translate(g.X(), g.Y());
-            mPainter.scale(g.Scale(), g.Scale());
+        if (!moved) {
+            DrawItems(g.Items());
+            return;
         }
+        const QTransform saved = mPainter.worldTransform();
+        const QRectF visible = mVisible;
+        const bool cull = mCull;
+        mPainter.translate(g.X(), g.Y());
+        mPainter.scale(g.Scale(), g.Scale());
+        if (g.Scale() > 0)
+            mVisible = QRectF((visible.topLeft() - QPointF(g.X(), g.Y())) / g.Scale(), visible.size() / g.Scale());
+        else
+            mCull = false;
         DrawItems(g.Items());
-        if (moved)
-            mPainter.setWorldTransform(saved);
+        mPainter.setWorldTransform(saved);
+        mVisible = visible;
+        mCull = cull;
     }
 
     void DrawItems(const std::vector<Object2DRef>& items)
@@ -294,7 +497,8 @@ private:
         Sector next;
         for (int i = 0; i < count;) {
             if (!AsSector(*items[size_t(i)], first)) {
-                Draw(*items[size_t(i)]);
+                if (MayShow(*items[size_t(i)]))
+                    Draw(*items[size_t(i)]);
                 ++i;
                 continue;
             }
@@ -320,8 +524,10 @@ private:
             if (mergeable) {
                 DrawMergedRun(inner);
             } else {
-                for (int k = i; k < end; ++k)
-                    Draw(*items[size_t(k)]);
+                for (int k = i; k < end; ++k) {
+                    if (MayShow(*items[size_t(k)]))
+                        Draw(*items[size_t(k)]);
+                }
             }
             i = end;
         }
@@ -440,7 +646,7 @@ private:
                     origin = b;
             }
         }
-        mPainter.setPen(Qt::NoPen);
+        UseNoPen();
         if (origin < 0) {
             if (mOwner[0] >= 0)
                 DrawRing(mRun[size_t(mOwner[0])], inner);
@@ -463,7 +669,7 @@ private:
                 continue;
             const bool followed = b < origin + bins && mOwner[size_t(b % bins)] >= 0;
             if (s.color != brushColor) {
-                mPainter.setBrush(ToColor(s.color, 100));
+                UseBrush(ToColor(s.color, 100));
                 brushColor = s.color;
             }
             DrawSector(s.cx, s.cy, inner, s.outer, runStart * binAngle, b * binAngle + (followed ? overlap : 0),
@@ -501,6 +707,19 @@ private:
     }
 
     QPainter& mPainter;
+    bool mCull = false;
+    QRectF mVisible;  // in the coordinates of the items being drawn
+    bool mPenKnown = false;
+    bool mPenSet = false;
+    QColor mPenColor;
+    double mPenWidth = 0;
+    Qt::PenCapStyle mPenCap = Qt::SquareCap;
+    Qt::PenJoinStyle mPenJoin = Qt::BevelJoin;
+    bool mBrushKnown = false;
+    bool mBrushSet = false;
+    QColor mBrushColor;
+    bool mFontKnown = false;
+    QFont mFont;
     std::vector<Sector> mRun;
     std::vector<int> mOwner;
     std::vector<int> mNextFree;
