@@ -15,7 +15,9 @@ class QPainter;
 // a run of consecutive wedges and radial hairlines around one centre is
 // resolved angle by angle (the last one wins, as when painted in order) and
 // drawn as a few ring sectors; the part a later opaque disc of the same
-// group will cover is not painted. The scene itself is never changed.
+// group will cover is not painted. On raster devices (screen, images) shapes
+// and small groups wholly outside the visible area are skipped. The scene
+// itself is never changed.
 class CSceneRenderer
 {
 public:
