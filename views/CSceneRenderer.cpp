@@ -5,6 +5,7 @@
 #include "views/CurveShape.h"
 #include "views/FigureShape.h"
 #include "views/Group2D.h"
+#include "views/OvalShape.h"
 #include "views/PixmapShape.h"
 #include "views/RoundRectShape.h"
 #include "views/StringShape.h"
@@ -14,8 +15,11 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -126,6 +130,65 @@ std::optional<QRectF> VisibleDeviceArea(const QPainter& painter)
     if (painter.hasClipping())
         area &= painter.deviceTransform().mapRect(painter.clipBoundingRect());
     return area.adjusted(-kCullMargin, -kCullMargin, kCullMargin, kCullMargin);
+}
+
+// A pin: an untransformed group of a straight line and an oval head, as a
+// circular map draws a marker outside or inside its rings.
+bool IsPin(const Object2D& object)
+{
+    if (object.ObjectKind() != Object2D::Kind::Group)
+        return false;
+    const auto& g = static_cast<const Group2D&>(object);
+    if (g.Count() != 2 || g.X() != 0 || g.Y() != 0 || g.Scale() != 1)
+        return false;
+    const Object2D& line = *g.Item(0);
+    return line.ObjectKind() == Object2D::Kind::Curve && static_cast<const CurveShape&>(line).Order() == 0
+        && g.Item(1)->ObjectKind() == Object2D::Kind::Oval;
+}
+
+// What a pin looks like on the device: its line ends and head centre to a
+// quarter of a device pixel, and every style value exactly.
+struct PinLook
+{
+    std::array<qint64, 16> values{};
+    bool operator==(const PinLook& other) const { return values == other.values; }
+};
+
+struct PinLookHash
+{
+    size_t operator()(const PinLook& look) const
+    {
+        quint64 h = 1469598103934665603ull;
+        for (const qint64 v : look.values)
+            h = (h ^ quint64(v)) * 1099511628211ull;
+        return size_t(h);
+    }
+};
+
+// Positions closer than this many device pixels count as the same spot. Finer
+// than a pin's border: where pins stand closer than that, the borders of the
+// stack darken what lies between them, and the survivors must still do so.
+constexpr double kPinQuantum = 1.0 / 16;
+
+PinLook LookOf(const Group2D& pin, const QTransform& device)
+{
+    const auto& line = static_cast<const CurveShape&>(*pin.Item(0));
+    const auto& head = static_cast<const OvalShape&>(*pin.Item(1));
+    const auto spot = [](double v) { return qint64(std::llround(std::clamp(v / kPinQuantum, -1e15, 1e15))); };
+    const auto exact = [](double v) {
+        qint64 bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        return bits;
+    };
+    const QPointF from = device.map(QPointF(line.X(), line.Y()));
+    const QPointF to = device.map(QPointF(line.X2(), line.Y2()));
+    const QPointF centre = device.map(QPointF(head.X(), head.Y()));
+    PinLook look;
+    look.values = {spot(from.x()), spot(from.y()), spot(to.x()), spot(to.y()), spot(centre.x()), spot(centre.y()),
+                   exact(line.Border()), exact(line.BorderWidth()), qint64(line.BorderColor()),
+                   exact(head.Width()), exact(head.Height()), exact(head.Fill()), qint64(head.FillColor()),
+                   exact(head.Border()), exact(head.BorderWidth()), qint64(head.BorderColor())};
+    return look;
 }
 
 class Renderer
@@ -496,6 +559,14 @@ private:
         Sector first;
         Sector next;
         for (int i = 0; i < count;) {
+            if (IsPin(*items[size_t(i)])) {
+                int end = i + 1;
+                while (end < count && IsPin(*items[size_t(end)]))
+                    ++end;
+                DrawPins(items, i, end);
+                i = end;
+                continue;
+            }
             if (!AsSector(*items[size_t(i)], first)) {
                 if (MayShow(*items[size_t(i)]))
                     Draw(*items[size_t(i)]);
@@ -530,6 +601,28 @@ private:
                 }
             }
             i = end;
+        }
+    }
+
+    // Draws a run of pins. Dense maps stack thousands of pins on the same few
+    // pixels; of pins that look the same on the device only the last one is
+    // drawn, which is the one on top when all are painted in order.
+    void DrawPins(const std::vector<Object2DRef>& items, int begin, int end)
+    {
+        const QTransform& device = mPainter.deviceTransform();
+        mPinDrawn.assign(size_t(end - begin), false);
+        mPinLooks.clear();
+        for (int k = end - 1; k >= begin; --k) {
+            const auto& pin = static_cast<const Group2D&>(*items[size_t(k)]);
+            mPinDrawn[size_t(k - begin)] = mPinLooks.insert(LookOf(pin, device)).second;
+        }
+        for (int k = begin; k < end; ++k) {
+            const auto& pin = static_cast<const Group2D&>(*items[size_t(k)]);
+            if (!mPinDrawn[size_t(k - begin)] || !MayShow(pin))
+                continue;
+            // A line and an oval never merge with each other: drawn as they are.
+            Draw(*pin.Item(0));
+            Draw(*pin.Item(1));
         }
     }
 
@@ -721,6 +814,8 @@ private:
     bool mFontKnown = false;
     QFont mFont;
     std::vector<Sector> mRun;
+    std::vector<bool> mPinDrawn;
+    std::unordered_set<PinLook, PinLookHash> mPinLooks;
     std::vector<int> mOwner;
     std::vector<int> mNextFree;
     std::vector<int> mStack;
