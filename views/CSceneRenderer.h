@@ -16,8 +16,10 @@ class QPainter;
 // resolved angle by angle (the last one wins, as when painted in order) and
 // drawn as a few ring sectors; the part a later opaque disc of the same
 // group will cover is not painted. On raster devices (screen, images) shapes
-// and small groups wholly outside the visible area are skipped. The scene
-// itself is never changed.
+// and small groups wholly outside the visible area are skipped. Of a run of
+// pins (line and head), those that land within a sixteenth of a device pixel
+// of each other in the same look are drawn once: the last, the one on top.
+// The scene itself is never changed.
 class CSceneRenderer
 {
 public:
