@@ -113,6 +113,9 @@ int Run(const QStringList& arguments)
                                   .arg(line.Value(QStringLiteral("view")), ViewList(*project)));
     }
     CViewConfig& view = *project->View(index);
+    // Settings no wizard accepts (only a file holds them) give no map.
+    if (const QString problem = view.SettingsProblem(); !problem.isEmpty())
+        return MCli::BadInput(problem);
     {
         const StProgressStep step(QStringLiteral("Building the map"));
         if (line.IsSet(QStringLiteral("summary"))) {

@@ -74,11 +74,14 @@ QJsonObject DescribeView(const CProject& project, CViewConfig& view)
         entry.insert("color", ColorText(view.DrawColor(i)));
         entries.append(entry);
     }
-    {
+    const QString problem = view.SettingsProblem();
+    if (problem.isEmpty()) {
         const StProgressStep step(QStringLiteral("Building the map \"%1\"").arg(view.Name()));
         view.MakeViewImage();
     }
     QJsonObject object;
+    if (!problem.isEmpty())
+        object.insert("problem", problem);
     object.insert("name", view.Name());
     object.insert("kind", MViewKinds::KindName(view));
     object.insert("entries", entries);

@@ -3,7 +3,11 @@
 #include "linear/CLinearViewConfig.h"
 #include "views/MViewRules.h"
 
+#include <algorithm>
+
 namespace MLinearViewRules {
+
+const char* const kTooManyRows = "The map would need more than 1000000 rows. Choose a larger scale or a shorter range.";
 
 QStringList ScaleLabels()
 {
@@ -77,6 +81,36 @@ CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input)
     const QList<int32_t> scales = ScaleValues();
     view.SetScale(scales.at(qBound(0, input.mScaleIndex, int(scales.size()) - 1)));
     return CViewInputCheck::Valid();
+}
+
+void KeepRestoredSettings(CLinearViewConfig& view)
+{
+    const int32_t smallestScale = ScaleValues().front();
+    if (view.Scale() < smallestScale)
+        view.SetScale(smallestScale);
+    const int maximumRanks = std::clamp(view.MaximumRankCount(), 1, kMaximumRankLimit);
+    view.SetMaximumRankCount(maximumRanks);
+    view.SetMinimumRankCount(std::clamp(view.MinimumRankCount(), 0, maximumRanks));
+    for (int i = 0; i < view.Count(); ++i) {
+        const int word = view.CViewConfig::Placement(i);
+        const int side = std::min(word & 3, int(CLinearViewConfig::kBottom));
+        const int type = TypeForSide(side, std::clamp(word >> 2, int(CLinearViewConfig::kRectangle),
+                                                      int(CLinearViewConfig::kArrow)));
+        if (side + type * 4 != word)
+            view.Set(i, view.File(i), view.ClassName(i), view.LegendName(i), side, type, view.DrawColor(i));
+    }
+}
+
+QString RangeProblem(const CLinearViewConfig& view)
+{
+    const qint64 start = view.StartLocate();
+    const qint64 end = view.EndLocate();
+    if (start < 0 || end <= start)
+        return QString::fromUtf8(MViewRules::kLocateRangeInvalid);
+    const qint64 scale = std::max(view.Scale(), 1);
+    if ((end - start + scale - 1) / scale > kMaximumRowCount)
+        return QString::fromUtf8(kTooManyRows);
+    return QString();
 }
 
 }  // namespace MLinearViewRules

@@ -55,4 +55,25 @@ OptionsInput InputFromView(const CLinearViewConfig& view);
 // an open end, so the range follows the data.
 CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input);
 
+// The most rows a map is built with: 500,000 rows of 10 bp still build in
+// a few seconds, while a file may ask for hundreds of millions.
+constexpr qint64 kMaximumRowCount = 1000000;
+// Ranks below the axis a file may ask for; each row keeps a table of them.
+constexpr int kMaximumRankLimit = 100;
+
+// "The map would need more than 1000000 rows. Choose a larger scale or a shorter range."
+extern const char* const kTooManyRows;
+
+// Takes settings read from a project file to the nearest values the wizard
+// accepts: a scale below the smallest listed one becomes 10; the maximum
+// rank count is kept within 1..kMaximumRankLimit and the minimum within
+// 0..maximum; a placement word keeps a known side (Upper or Bottom) and a
+// known marker type (Upper markers have none).
+void KeepRestoredSettings(CLinearViewConfig& view);
+
+// Why no map can be built from the view's range and scale, or empty: a start
+// below 0 or not before the end is an invalid range (kLocateRangeInvalid);
+// a range of more than kMaximumRowCount rows is kTooManyRows.
+QString RangeProblem(const CLinearViewConfig& view);
+
 }  // namespace MLinearViewRules

@@ -3,6 +3,9 @@
 #include "core/MTextFile.h"
 #include "storage/CPreferences.h"
 #include "views/CGenomeArcShape.h"
+#include "views/CTextMeasure.h"
+#include "views/MCircleViewRules.h"
+#include "views/MViewRules.h"
 #include "views/MShape.h"
 #include "views/MStringShapeExt.h"
 #include "views/OvalShape.h"
@@ -232,7 +235,7 @@ void CCircleViewConfig::MakeViewImage()
 {
     CViewConfig::MakeViewImage();
     mDrawFrame.assign(kBoundaryCount, false);
-    if (mMarker.empty())
+    if (mMarker.empty() || !SettingsProblem().isEmpty())
         return;
     DrawMarker();
     DrawMarkerFrame();
@@ -333,36 +336,55 @@ void CCircleViewConfig::DrawMarkerScale()
     // Without a genome length or a usable step there is no circle to divide.
     if (genome <= 0)
         return;
-    std::vector<double> positions;
-    QStringList labels;
-    if (mScaleType == 0) {
-        const int n = mScaleDivides;
-        for (int i = 0; i < n; ++i) {
-            const double position = static_cast<double>(genome) / n * (i + 1);
-            positions.push_back(position);
-            labels << FormatWhole(100.0 / n * (i + 1)) + QStringLiteral("min,(") + FormatTwoDecimals(position)
-                          + QStringLiteral(")");
+    const bool byDivides = mScaleType == 0;
+    const qint64 divides = mScaleDivides;
+    const qint64 length = mScaleLength;
+    if (byDivides ? divides < 1 : length < 1)
+        return;
+    // Ticks are numbered from 0; the length scale ends with the genome's own
+    // tick when the last step falls short of it.
+    const qint64 fullSteps = byDivides ? divides : genome / length;
+    const qint64 tickCount = byDivides ? divides : fullSteps + ((fullSteps == 0 || length * fullSteps < genome) ? 1 : 0);
+    const auto position = [&](qint64 i) {
+        if (byDivides)
+            return static_cast<double>(genome) / static_cast<double>(divides) * static_cast<double>(i + 1);
+        return static_cast<double>(i < fullSteps ? length * (i + 1) : genome);
+    };
+    const auto label = [&](qint64 i) {
+        if (byDivides) {
+            return FormatWhole(100.0 / static_cast<double>(divides) * static_cast<double>(i + 1))
+                + QStringLiteral("min,(") + FormatTwoDecimals(position(i)) + QStringLiteral(")");
         }
-    } else {
-        const qint64 length = mScaleLength;
-        if (length < 1)
-            return;
-        const qint64 n = genome / length;
-        for (qint64 i = 0; i < n; ++i) {
-            const qint64 position = length * (i + 1);
-            positions.push_back(static_cast<double>(position));
-            labels << FormatWhole(static_cast<double>(position));
-        }
-        if (n == 0 || length * n < genome) {
-            positions.push_back(static_cast<double>(genome));
-            labels << FormatWhole(static_cast<double>(genome));
-        }
-    }
+        return FormatWhole(position(i));
+    };
 
     const double outer = mArcR.at(size_t(mOuterFrame));
     const double inner = mArcR.at(size_t(mInnerFrame + 1));
-    for (size_t t = 0; t < positions.size(); ++t) {
-        const double theta = kTwoPi * positions[t] / static_cast<double>(genome);
+    // No more ticks than pixels of circumference: finer ticks could not be
+    // told apart, and a 1 bp scale on a long genome would be millions of shapes.
+    const qint64 room = std::max<qint64>(1, static_cast<qint64>(kTwoPi * outer));
+    const qint64 stride = tickCount > room ? (tickCount + room - 1) / room : 1;
+
+    CTextMeasure& measure = CTextMeasure::Shared();
+    // Boxes of the labels kept so far; a label that would overlap one of the
+    // latest or one of the first (the circle closes on them) is left out.
+    struct Box {
+        double left, top, right, bottom;
+        bool Overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+    };
+    std::vector<Box> kept;
+    static constexpr size_t kNeighbours = 8;
+    const auto fits = [&kept](const Box& box) {
+        const size_t n = kept.size();
+        for (size_t k = 0; k < std::min(n, kNeighbours); ++k) {
+            if (box.Overlaps(kept[n - 1 - k]) || box.Overlaps(kept[k]))
+                return false;
+        }
+        return true;
+    };
+
+    const auto drawTick = [&](qint64 i) {
+        const double theta = kTwoPi * position(i) / static_cast<double>(genome);
         const double x1 = kCenterX + outer * std::sin(theta);
         const double y1 = kCenterY - outer * std::cos(theta);
         const double x2 = kCenterX + inner * std::sin(theta);
@@ -392,8 +414,21 @@ void CCircleViewConfig::DrawMarkerScale()
             code += 12;
         else
             code += 8;
-        mGroup2D->Append(MakeText(labels[int(t)], QStringLiteral("Arial"), 10, x1, y1, code));
-    }
+        StringShapeRef text = MakeText(label(i), QStringLiteral("Arial"), 10, x1, y1, code);
+        measure.SetFont(text->TextFont(), text->TextSize(), false, false, false);
+        const double halfWidth = measure.Width(text->Text()) / 2;
+        const Box box{text->X() - halfWidth, text->Y() - measure.Ascent(), text->X() + halfWidth,
+                      text->Y() - measure.Ascent() + measure.LineHeight()};
+        if (!fits(box))
+            return;
+        kept.push_back(box);
+        mGroup2D->Append(text);
+    };
+
+    const qint64 last = tickCount - 1;
+    for (qint64 i = stride - 1; i < last && last - i >= stride; i += stride)
+        drawTick(i);
+    drawTick(last);
 }
 
 void CCircleViewConfig::DrawViewTitle()
@@ -570,5 +605,30 @@ QString CCircleViewConfig::Restore(CBinaryStream& io, const IProjectFiles& proje
         return CircleReadError("4");
     if (tool.EndBlock() != 0)
         return CircleReadError("9");
+    KeepSettingsInRange();
+    return QString();
+}
+
+void CCircleViewConfig::KeepSettingsInRange()
+{
+    // A file may hold what no wizard accepts: values are taken to the nearest
+    // one it does. Divides outside the popup's numbers would mean no ticks
+    // or billions of them.
+    const QList<int32_t> divides = MCircleViewRules::ScaleDividesChoices();
+    mScaleDivides = std::clamp(mScaleDivides, divides.front(), divides.back());
+    if (mScaleType != 0)
+        mScaleType = 1;
+    for (int32_t& placement : mPlacement)
+        placement = std::clamp(placement, int32_t(0), int32_t(kPin2));
+}
+
+QString CCircleViewConfig::SettingsProblem() const
+{
+    const QString problem = CViewConfig::SettingsProblem();
+    if (!problem.isEmpty())
+        return problem;
+    // The wizard refuses the length scale without a length, drawn or not.
+    if (mScaleType == 1 && mScaleLength < 1)
+        return QString::fromUtf8(MViewRules::kScaleLengthInvalid);
     return QString();
 }

@@ -30,6 +30,8 @@ public:
     int ViewWidth() const override;
     int ViewHeight() const override;
     void MakePreviewImage() override;
+    // Also the length scale without a length above 0.
+    QString SettingsProblem() const override;
 
     virtual void SetDrawScale(bool draw);
     virtual bool DrawScale() const;
@@ -73,5 +75,7 @@ protected:
 
 private:
     void MarkFrame(int boundary);
+    // Takes restored scale settings and placements to values the wizard accepts.
+    void KeepSettingsInRange();
 };
 

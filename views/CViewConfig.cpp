@@ -7,6 +7,7 @@
 #include "views/CPrinterSetup.h"
 #include "views/CSceneRenderer.h"
 #include "views/IPopupMenu.h"
+#include "views/MViewRules.h"
 
 #include <QPainter>
 #include <QtGlobal>
@@ -445,6 +446,13 @@ void CViewConfig::MakeViewImage()
     PickUpMarkerData(mMarker);
 }
 
+QString CViewConfig::SettingsProblem() const
+{
+    if (mGenomeLength < 1)
+        return QString::fromUtf8(MViewRules::kGenomeLengthInvalid);
+    return QString();
+}
+
 void CViewConfig::DrawImage(QPainter& painter, int x, int y)
 {
     // The one scene renderer serves every output; there is no older renderer to switch to.
@@ -730,6 +738,15 @@ QString CViewConfig::Restore(CBinaryStream& io, const IProjectFiles& project)
     mPageWidth = io.ReadInt32();
     if (io.Error())
         return ViewReadError("28");
+    // Paging divides by these and scales the map to the page's shape: a page
+    // without size, or of a shape no paper has, becomes the upright page
+    // views start with when no printer gives one.
+    constexpr qint64 kMostPageSides = 100;
+    if (mPageWidth < 1 || mPageHeight < 1 || qint64(mPageHeight) > kMostPageSides * mPageWidth
+        || qint64(mPageWidth) > kMostPageSides * mPageHeight) {
+        mPageWidth = 2;
+        mPageHeight = 3;
+    }
     mPrinterSettting = MTextFile::ReadBinary(io);
     if (io.Error())
         return ViewReadError("29");

@@ -97,6 +97,10 @@ public:
     // within the genome length, entry by entry in row order.
     virtual void PickUpMarkerData(std::vector<CMarkerData>& markers) const;
     virtual void MakeViewImage();
+    // Why no map can be built from these settings (a file may hold values no
+    // wizard accepts): the wizard's message, or empty when the map can be
+    // built. Building such a view gives an empty picture.
+    virtual QString SettingsProblem() const;
     // Draws the image with its origin at (x, y); nothing while it is empty.
     virtual void DrawImage(QPainter& painter, int x, int y);
     virtual int ViewWidth() const;
