@@ -440,35 +440,38 @@ int CLinearViewConfig::DrawBottom(int x, int y, int width, int rank, int type, i
     return extent;
 }
 
-void CLinearViewConfig::DrawRectMarker(int left, int top, int width, int direction, RgbColor color)
+namespace {
+
+// The box every kind of marker is made in.
+CLinearShape MarkerShape(int left, int top, int width)
 {
     CLinearShape shape;
     shape.SetLeft(left);
     shape.SetTop(top);
     shape.SetWidth(width);
-    shape.SetHeight(kMarkerHeight);
+    shape.SetHeight(CLinearViewConfig::kMarkerHeight);
+    return shape;
+}
+
+}  // namespace
+
+void CLinearViewConfig::DrawRectMarker(int left, int top, int width, int direction, RgbColor color)
+{
+    CLinearShape shape = MarkerShape(left, top, width);
     shape.SetFillColor(color);
     mImage->Append(shape.MakeRect(direction));
 }
 
 void CLinearViewConfig::DrawEllipseMarker(int left, int top, int width, int direction, RgbColor color)
 {
-    CLinearShape shape;
-    shape.SetLeft(left);
-    shape.SetTop(top);
-    shape.SetWidth(width);
-    shape.SetHeight(kMarkerHeight);
+    CLinearShape shape = MarkerShape(left, top, width);
     shape.SetFillColor(color);
     mImage->Append(shape.MakeOval(direction));
 }
 
 void CLinearViewConfig::DrawArrowMarker(int left, int top, int width, int direction, RgbColor color)
 {
-    CLinearShape shape;
-    shape.SetLeft(left);
-    shape.SetTop(top);
-    shape.SetWidth(width);
-    shape.SetHeight(kMarkerHeight);
+    CLinearShape shape = MarkerShape(left, top, width);
     shape.SetLineColor(color);
     mImage->Append(shape.MakeArrow(direction));
 }

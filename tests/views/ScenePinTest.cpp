@@ -8,30 +8,6 @@
 
 namespace {
 
-// Every pin in a group of its own: nothing is left out, so this is the
-// picture painted pin by pin.
-Group2D OneByOne(const Group2D& scene)
-{
-    Group2D plain;
-    for (const Object2DRef& item : scene.Items()) {
-        auto single = std::make_shared<Group2D>();
-        single->Append(item);
-        plain.Append(single);
-    }
-    return plain;
-}
-
-// Fraction of pixels whose colour differs by more than `tolerance` in a channel.
-double DifferingFraction(const QImage& a, const QImage& b, int tolerance)
-{
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (!ColorNear(a.pixel(x, y), b.pixel(x, y), tolerance))
-                ++differing;
-    return double(differing) / (a.width() * a.height());
-}
-
 QImage RenderScaled(const Object2D& scene, int size, double scale)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
@@ -75,7 +51,7 @@ TEST(ScenePins, ThousandsOfStackedPinsLookTheSameAsPaintingEveryPin)
         SCOPED_TRACE(scale);
         const int size = int(300 * scale);
         const QImage merged = RenderScaled(scene, size, scale);
-        const QImage reference = RenderScaled(OneByOne(scene), size, scale);
+        const QImage reference = RenderScaled(PaintedOneByOne(scene), size, scale);
         // Only the antialiased rim where fewer hairlines end differs a little:
         // no pin of the other colour comes on top anywhere.
         EXPECT_EQ(DifferingFraction(merged, reference, 128), 0.0);
@@ -94,13 +70,13 @@ TEST(ScenePins, PinsThatDifferAreAllDrawnInOrderAndTheLastOfTheSameIsOnTop)
     const RgbColor palette[] = {0xE41A1C, 0x377EB8, 0x4DAF4A};
     for (int k = 0; k < 300; ++k)
         scene.Append(ring.MakePin(k * 7 % genome, 12, 8, palette[k % 3], 0x000000));
-    EXPECT_EQ(DifferingFraction(RenderScene(scene, 300, 300), RenderScene(OneByOne(scene), 300, 300), 0), 0.0);
+    EXPECT_EQ(DifferingFraction(RenderScene(scene, 300, 300), RenderScene(PaintedOneByOne(scene), 300, 300), 0), 0.0);
 
     // The same spot in red, blue, then red again: the last red is on top.
     for (const RgbColor color : {RgbColor(0xE41A1C), RgbColor(0x377EB8), RgbColor(0xE41A1C)})
         scene.Append(ring.MakePin(genome / 2, 12, 8, color, 0x000000));
     const QImage merged = RenderScene(scene, 300, 300);
-    EXPECT_LT(DifferingFraction(merged, RenderScene(OneByOne(scene), 300, 300), 64), 0.0005);
+    EXPECT_LT(DifferingFraction(merged, RenderScene(PaintedOneByOne(scene), 300, 300), 64), 0.0005);
     // That pin's head is centred 112 px below the centre.
     EXPECT_TRUE(ColorNear(merged.pixel(150, 262), 0xE41A1C)) << Describe(merged.pixel(150, 262)).toStdString();
 }

@@ -241,34 +241,6 @@ TEST(SceneRenderer, LaterWedgesCoverEarlierOnesAndTheMaskHidesTheCentre)
     EXPECT_TRUE(ColorNear(image.pixel(50, 99), kWhite)) << "inside the mask";
 }
 
-namespace {
-
-// The same scene with every object in a group of its own: nothing is merged
-// or skipped, so this is the picture painted object by object.
-Group2D Unmerged(const Group2D& scene)
-{
-    Group2D plain;
-    for (const Object2DRef& item : scene.Items()) {
-        auto single = std::make_shared<Group2D>();
-        single->Append(item);
-        plain.Append(single);
-    }
-    return plain;
-}
-
-// Fraction of pixels whose colour differs by more than `tolerance` in a channel.
-double DifferingFraction(const QImage& a, const QImage& b, int tolerance)
-{
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (!ColorNear(a.pixel(x, y), b.pixel(x, y), tolerance))
-                ++differing;
-    return double(differing) / (a.width() * a.height());
-}
-
-}
-
 TEST(SceneRenderer, DenseRingsLookTheSameAsPaintingEveryObject)
 {
     // Rings of overlapping arcs and hairlines, each closed by its mask, then frames.
@@ -296,7 +268,7 @@ TEST(SceneRenderer, DenseRingsLookTheSameAsPaintingEveryObject)
         scene.Append(arcs.MakeFrame(0x000000));
     }
     const QImage merged = RenderScene(scene, 300, 300);
-    const QImage reference = RenderScene(Unmerged(scene), 300, 300);
+    const QImage reference = RenderScene(PaintedOneByOne(scene), 300, 300);
     EXPECT_LT(DifferingFraction(merged, reference, 96), 0.01);
     EXPECT_LT(DifferingFraction(merged, reference, 32), 0.03);
 }

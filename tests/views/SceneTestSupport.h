@@ -28,3 +28,27 @@ inline QString Describe(QRgb c)
 {
     return QStringLiteral("rgb(%1,%2,%3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
 }
+
+// The same scene with every object in a group of its own: nothing is merged
+// or skipped, so this is the picture painted object by object.
+inline Group2D PaintedOneByOne(const Group2D& scene)
+{
+    Group2D plain;
+    for (const Object2DRef& item : scene.Items()) {
+        auto single = std::make_shared<Group2D>();
+        single->Append(item);
+        plain.Append(single);
+    }
+    return plain;
+}
+
+// Fraction of pixels whose colour differs by more than `tolerance` in a channel.
+inline double DifferingFraction(const QImage& a, const QImage& b, int tolerance)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (!ColorNear(a.pixel(x, y), b.pixel(x, y), tolerance))
+                ++differing;
+    return double(differing) / (a.width() * a.height());
+}
