@@ -2,6 +2,8 @@
 #include "storage/CBinaryStream.h"
 #include "storage/UnsupportedFormatException.h"
 
+#include "tests/storage/MemoryStream.h"
+
 #include <QBuffer>
 #include <QCryptographicHash>
 
@@ -12,31 +14,8 @@
 
 namespace {
 
-QByteArray Hex(const char* hex)
-{
-    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
-}
-
-// An in-memory stream over its own bytes.
-struct MemoryStream {
-    explicit MemoryStream(const QByteArray& initial = {}, bool littleEndian = true)
-        : data(initial)
-        , buffer(&data)
-    {
-        buffer.open(QIODevice::ReadWrite);
-        stream = std::make_unique<CBinaryStream>(&buffer);
-        stream->SetLittleEndian(littleEndian);
-    }
-    // The bytes written so far (the stream buffers its writes).
-    const QByteArray& Data()
-    {
-        stream->Flush();
-        return data;
-    }
-    QByteArray data;
-    QBuffer buffer;
-    std::unique_ptr<CBinaryStream> stream;
-};
+using StorageTest::Hex;
+using StorageTest::MemoryStream;
 
 // The 20-byte "proj" block with an 8-byte body 1, 2 (little-endian).
 const char* const kProjBlock = "04000000 70726f6a 08000000 01000000 02000000";

@@ -1,5 +1,7 @@
 #include "storage/CBinaryStream.h"
 
+#include "tests/storage/MemoryStream.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,14 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray Hex(const char* hex)
-{
-    return QByteArray::fromHex(hex);
-}
-
-}  // namespace
+using StorageTest::Hex;
 
 TEST(CBinaryStream, IntegersFollowTheSelectedByteOrder)
 {

@@ -3,6 +3,8 @@
 #include "storage/MColorExt.h"
 #include "storage/MTextFileCodec.h"
 
+#include "tests/storage/MemoryStream.h"
+
 #include <QBuffer>
 
 #include <gtest/gtest.h>
@@ -11,30 +13,8 @@
 
 namespace {
 
-QByteArray Hex(const char* hex)
-{
-    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
-}
-
-struct MemoryStream {
-    explicit MemoryStream(const QByteArray& initial = {}, bool littleEndian = true)
-        : data(initial)
-        , buffer(&data)
-    {
-        buffer.open(QIODevice::ReadWrite);
-        stream = std::make_unique<CBinaryStream>(&buffer);
-        stream->SetLittleEndian(littleEndian);
-    }
-    // The bytes written so far (the stream buffers its writes).
-    const QByteArray& Data()
-    {
-        stream->Flush();
-        return data;
-    }
-    QByteArray data;
-    QBuffer buffer;
-    std::unique_ptr<CBinaryStream> stream;
-};
+using StorageTest::Hex;
+using StorageTest::MemoryStream;
 
 }  // namespace
 
