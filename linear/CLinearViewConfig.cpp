@@ -3,6 +3,7 @@
 #include "core/CFileData.h"
 #include "core/MTextFile.h"
 #include "linear/CLinearShape.h"
+#include "linear/MLinearViewRules.h"
 #include "views/CMarkerDataSortLocFunc.h"
 #include "views/CTextMeasure.h"
 #include "views/CurveShape.h"
@@ -17,6 +18,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <stdexcept>
 #include "storage/CBinaryFileTool.h"
@@ -34,6 +36,8 @@ constexpr int kBeginOnTop = 9;
 constexpr double kGridWidth = 0.5;
 constexpr double kNameSize = 10;
 constexpr int kPageMargin = 15;
+// Taller than any picture's stripes can reach, far from int's limit.
+constexpr int kMostPageHeight = 1 << 30;
 
 constexpr int kPreviewLeft = 45;
 constexpr int kPreviewRowWidth = 200;
@@ -231,8 +235,11 @@ void CLinearViewConfig::MakeViewImage()
     mImage = std::make_shared<CStripedVectorImage>();
 
     const double span = double(EndLocate()) - double(StartLocate());
-    // A scale of 0 or less (only a damaged file gives one) would divide by zero: no rows then.
-    mMapCount = mScale > 0 && span > 0 ? int(std::ceil(span / double(mScale))) : 0;
+    // Settings no wizard accepts (an empty or reversed range, more rows than
+    // can be built, no genome length) give the title and legend only; so does
+    // a scale of 0 or less, which would divide by zero.
+    const bool rowsPossible = mScale > 0 && span > 0 && SettingsProblem().isEmpty();
+    mMapCount = rowsPossible ? int(std::ceil(span / double(mScale))) : 0;
 
     SortedArray::Array_Sort(mMarker, CMarkerDataSortLocFunc());
 
@@ -484,12 +491,56 @@ void CLinearViewConfig::DrawBaseFrame(int firstRowStripe)
     const QString font = QStringLiteral("Arial");
     double axisEnd = kAxisLength;
 
+    // A row that the range does not end in has the same eleven grid lines
+    // and axis as every other row of its height: they are made once per
+    // height and shared (nothing moves a shape inside a row), which keeps a
+    // map of many short rows small. Only its three labels are its own.
+    struct FullRowLines
+    {
+        int mHeight;
+        std::array<Object2DRef, 11> mGrid;
+        Object2DRef mAxis;
+    };
+    std::vector<FullRowLines> fullRowLines;
+    const auto linesForHeight = [&fullRowLines](int height) -> const FullRowLines& {
+        for (const FullRowLines& lines : fullRowLines) {
+            if (lines.mHeight == height)
+                return lines;
+        }
+        FullRowLines& lines = fullRowLines.emplace_back();
+        lines.mHeight = height;
+        for (int j = 0; j <= 10; ++j)
+            lines.mGrid[size_t(j)] = GridLine(80 * j, j % 5 == 0 ? 6 : 10, height);
+        auto axis = Line(0, kAxisY, kAxisLength, kAxisY);
+        axis->SetBorderWidth(kGridWidth);
+        lines.mAxis = axis;
+        return lines;
+    };
+
     for (int row = 0; row < mMapCount; ++row) {
         const int stripe = firstRowStripe + row;
         mImage->SetCurrent(stripe);
         const double rowStart = start + row * scale;
         const int rowHeight = mImage->Height(stripe);
         auto frame = std::make_shared<Group2D>();
+        frame->Reserve(15);
+
+        const bool fullRow = std::trunc(rowStart + 10 * scale / 10) < end;
+        if (fullRow) {
+            const FullRowLines& lines = linesForHeight(rowHeight);
+            for (int j = 0; j <= 10; ++j) {
+                frame->Append(lines.mGrid[size_t(j)]);
+                if (j % 5 == 0) {
+                    const int code = j == 0 ? kBeginOnBaseline : j == 5 ? kCentreOnBaseline : kEndOnBaseline;
+                    const double p = std::trunc(rowStart + j * scale / 10);
+                    frame->Append(Text(LocationLabel(qint64(p)), font, 10, 80 * j, 6, code));
+                }
+            }
+            frame->Append(lines.mAxis);
+            frame->SetX(kLeftMargin);
+            mImage->NthImage(stripe)->Insert(0, frame);
+            continue;
+        }
 
         for (int j = 0; j <= 10; ++j) {
             const double p = std::trunc(rowStart + j * scale / 10);
@@ -534,7 +585,10 @@ void CLinearViewConfig::CalcPage()
     if (!mImage || mImage->Count() == 0)
         return;
     mPageTop.push_back(0);
-    const int pageHeight = int(double(mPageHeight) / double(mPageWidth) * kViewWidth);
+    // A page without size would divide by zero, and one of no real shape
+    // would overflow the conversion: the height stays within 1 .. kMostPageHeight.
+    const double pageShape = double(std::max(mPageHeight, 1)) / double(std::max(mPageWidth, 1));
+    const int pageHeight = int(std::clamp(pageShape * kViewWidth, 1.0, double(kMostPageHeight)));
     int pageTop = mImage->Top(0) - kPageMargin;
     for (int i = 1; i < mImage->Count(); ++i) {
         if (pageHeight < mImage->Top(i) + mImage->Height(i) + kPageMargin - pageTop) {
@@ -744,5 +798,14 @@ QString CLinearViewConfig::Restore(CBinaryStream& io, const IProjectFiles& proje
         return LinearReadError("7");
     if (tool.EndBlock() != 0)
         return LinearReadError("9");
+    MLinearViewRules::KeepRestoredSettings(*this);
     return QString();
+}
+
+QString CLinearViewConfig::SettingsProblem() const
+{
+    const QString problem = CViewConfig::SettingsProblem();
+    if (!problem.isEmpty())
+        return problem;
+    return MLinearViewRules::RangeProblem(*this);
 }

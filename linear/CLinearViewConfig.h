@@ -79,6 +79,8 @@ public:
     // The side's name: the stored word also carries the marker type.
     QString PlacementName(int index) const override;
 
+    // Also a range that gives no rows or too many (see MLinearViewRules::RangeProblem).
+    QString SettingsProblem() const override;
     void MakeViewImage() override;
     virtual void DrawViewTitle(int& y);
     virtual void DrawLegendFrame(int& y);

@@ -85,19 +85,26 @@ CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input)
 
 void KeepRestoredSettings(CLinearViewConfig& view)
 {
+    // Only values no save can hold are changed: every listed scale is at
+    // least 10, and rank counts are never set outside a file.
     const int32_t smallestScale = ScaleValues().front();
     if (view.Scale() < smallestScale)
         view.SetScale(smallestScale);
-    const int maximumRanks = std::clamp(view.MaximumRankCount(), 1, kMaximumRankLimit);
-    view.SetMaximumRankCount(maximumRanks);
-    view.SetMinimumRankCount(std::clamp(view.MinimumRankCount(), 0, maximumRanks));
+    view.SetMaximumRankCount(std::clamp(view.MaximumRankCount(), 1, kMaximumRankLimit));
+    view.SetMinimumRankCount(std::clamp(view.MinimumRankCount(), 0, kMaximumRankLimit));
     for (int i = 0; i < view.Count(); ++i) {
         const int word = view.CViewConfig::Placement(i);
-        const int side = std::min(word & 3, int(CLinearViewConfig::kBottom));
-        const int type = TypeForSide(side, std::clamp(word >> 2, int(CLinearViewConfig::kRectangle),
-                                                      int(CLinearViewConfig::kArrow)));
-        if (side + type * 4 != word)
-            view.Set(i, view.File(i), view.ClassName(i), view.LegendName(i), side, type, view.DrawColor(i));
+        const int side = word & 3;
+        const int type = word >> 2;
+        const bool knownType = type >= CLinearViewConfig::kRectangle && type <= CLinearViewConfig::kArrow;
+        // An Upper word with a known type draws a plain bar; views made in
+        // code save such words, so they stay as they are.
+        if (side <= CLinearViewConfig::kBottom && knownType)
+            continue;
+        const int knownSide = std::min(side, int(CLinearViewConfig::kBottom));
+        const int nearestType = TypeForSide(knownSide, std::clamp(type, int(CLinearViewConfig::kRectangle),
+                                                                  int(CLinearViewConfig::kArrow)));
+        view.Set(i, view.File(i), view.ClassName(i), view.LegendName(i), knownSide, nearestType, view.DrawColor(i));
     }
 }
 

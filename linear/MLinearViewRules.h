@@ -64,11 +64,12 @@ constexpr int kMaximumRankLimit = 100;
 // "The map would need more than 1000000 rows. Choose a larger scale or a shorter range."
 extern const char* const kTooManyRows;
 
-// Takes settings read from a project file to the nearest values the wizard
-// accepts: a scale below the smallest listed one becomes 10; the maximum
-// rank count is kept within 1..kMaximumRankLimit and the minimum within
-// 0..maximum; a placement word keeps a known side (Upper or Bottom) and a
-// known marker type (Upper markers have none).
+// Takes settings read from a project file that no save holds to the nearest
+// values the wizard accepts: a scale below the smallest listed one becomes
+// 10; both rank counts are kept within 0..kMaximumRankLimit (the maximum at
+// least 1); a placement word with an unknown side (2, 3) becomes Bottom and
+// one with an unknown marker type the nearest known type (Upper: none).
+// Every value a save can hold, such as an Upper word carrying a type, stays.
 void KeepRestoredSettings(CLinearViewConfig& view);
 
 // Why no map can be built from the view's range and scale, or empty: a start
