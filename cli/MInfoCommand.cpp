@@ -9,6 +9,7 @@
 #include "core/MImportRules.h"
 #include "core/MTextFile.h"
 #include "project/CProject.h"
+#include "views/CCircleViewConfig.h"
 #include "views/CViewConfig.h"
 
 #include <QJsonArray>
@@ -75,9 +76,20 @@ QJsonObject DescribeView(const CProject& project, CViewConfig& view)
         entries.append(entry);
     }
     const QString problem = view.SettingsProblem();
+    qint64 markerCount = 0;
     if (problem.isEmpty()) {
         const StProgressStep step(QStringLiteral("Building the map \"%1\"").arg(view.Name()));
-        view.MakeViewImage();
+        if (dynamic_cast<const CCircleViewConfig*>(&view)) {
+            // A circular map is one page whatever it holds: its markers are
+            // counted without drawing it.
+            std::vector<CMarkerData> markers;
+            view.PickUpMarkerData(markers);
+            markerCount = qint64(markers.size());
+        } else {
+            // A linear map's pages follow from how its markers stack.
+            view.MakeViewImage();
+            markerCount = qint64(view.Markers().size());
+        }
     }
     QJsonObject object;
     if (!problem.isEmpty())
@@ -86,7 +98,7 @@ QJsonObject DescribeView(const CProject& project, CViewConfig& view)
     object.insert("kind", MViewKinds::KindName(view));
     object.insert("entries", entries);
     object.insert("genome_length", view.GenomeLength());
-    object.insert("markers", qint64(view.Markers().size()));
+    object.insert("markers", markerCount);
     object.insert("pages", view.PageCount());
     object.insert("width", view.ViewWidth());
     object.insert("height", view.ViewHeight());

@@ -47,6 +47,8 @@ public:
     virtual int Type(int index) const;
     virtual void SetDrawMarkerNames(bool value) { mDrawMarkerNames = value; }
     virtual bool DrawMarkerNames() const { return mDrawMarkerNames; }
+    // Names are drawn beside Bottom markers, unless switched off or summarised.
+    bool NeedsMarkerNames() const override { return mDrawMarkerNames && !SummaryView(); }
     virtual void SetStartLocate(int value) { mStart = value; }
     virtual int StartLocate() const { return mStart; }
     // Storing the data's largest location keeps the range following the data.

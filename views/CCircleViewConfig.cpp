@@ -231,6 +231,11 @@ void CCircleViewConfig::MarkFrame(int boundary)
         mDrawFrame[size_t(boundary)] = true;
 }
 
+bool CCircleViewConfig::NeedsMarkerNames() const
+{
+    return false;
+}
+
 void CCircleViewConfig::MakeViewImage()
 {
     CViewConfig::MakeViewImage();

@@ -27,6 +27,8 @@ public:
     QString PlacementTypeStr(int placement) const override;
     int32_t DefaultPlacement() const override;
     void MakeViewImage() override;
+    // The circular map shows no marker names.
+    bool NeedsMarkerNames() const override;
     int ViewWidth() const override;
     int ViewHeight() const override;
     void MakePreviewImage() override;

@@ -119,6 +119,8 @@ Group2DRef CGenomeArcShape::MakePin(int location, int length, int diameter, RgbC
     const double theta = Theta(location);
     const double outer = double(mArcR) + length;
     auto pin = std::make_shared<Group2D>();
+    // Line and head: a map may hold a million pins, so no growing step.
+    pin->Reserve(2);
     pin->Append(MakeLine(location, length, lineColor));
     auto head = std::make_shared<OvalShape>();
     head->SetBorder(100);

@@ -393,6 +393,14 @@ int32_t CViewConfig::DefaultPlacement() const
 void CViewConfig::PickUpMarkerData(std::vector<CMarkerData>& markers) const
 {
     markers.clear();
+    // Room for every row of the entries' classes (counted without letter case,
+    // so never too few): a large map then fills one block instead of growing.
+    size_t rowsOfClasses = 0;
+    for (size_t entry = 0; entry < mFile.size(); ++entry) {
+        if (mFile[entry])
+            rowsOfClasses += size_t(std::max(0, mFile[entry]->CountSpecifiedClass(mClass[entry])));
+    }
+    markers.reserve(rowsOfClasses);
     const qint64 genomeLength = mGenomeLength;
     for (size_t entry = 0; entry < mFile.size(); ++entry) {
         const CFileData* file = mFile[entry];
@@ -409,7 +417,7 @@ void CViewConfig::PickUpMarkerData(std::vector<CMarkerData>& markers) const
         // Without its required columns a file has no markers.
         if (!usable(classColumn) || !usable(startColumn) || !usable(endColumn))
             continue;
-        const bool hasName = usable(nameColumn);
+        const bool hasName = usable(nameColumn) && NeedsMarkerNames();
         const bool hasDirection = usable(directionColumn);
         // Locations of a kbp file are brought to bp, the unit of the genome length.
         const qint64 factor = file->Unit() == CFileData::kUnitKbp ? 1000 : 1;
@@ -438,6 +446,11 @@ void CViewConfig::PickUpMarkerData(std::vector<CMarkerData>& markers) const
                 marker.Direction = DirectionOf(record.ItemUtf8(directionColumn));
         }
     }
+}
+
+bool CViewConfig::NeedsMarkerNames() const
+{
+    return true;
 }
 
 void CViewConfig::MakeViewImage()

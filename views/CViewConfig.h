@@ -96,6 +96,10 @@ public:
     // One marker per data row of each entry that matches its class and lies
     // within the genome length, entry by entry in row order.
     virtual void PickUpMarkerData(std::vector<CMarkerData>& markers) const;
+    // Whether the map draws marker names. When it does not, markers are picked
+    // up without them: a string per row costs a large map time and memory
+    // for text it never shows.
+    virtual bool NeedsMarkerNames() const;
     virtual void MakeViewImage();
     // Why no map can be built from these settings (a file may hold values no
     // wizard accepts): the wizard's message, or empty when the map can be

@@ -178,6 +178,33 @@ TEST(LinearPlacement, SummaryViewDrawsThinLinesWithoutNames)
     EXPECT_DOUBLE_EQ(lines[1]->BorderWidth(), 1);
 }
 
+TEST(LinearPlacement, NamesFollowTheLatestSettingsOnEveryBuild)
+{
+    TestMarkerFiles files;
+    auto view = ViewOf(files, {{10, 20, "m", "", "a"}, {15, 30, "m", "", "b"}}, CLinearViewConfig::kBottom, 100, 100,
+                       true);
+    const auto drawnNames = [&view]() {
+        QStringList texts;
+        for (const auto& text : ItemsOfKind<StringShape>(*view->StripedImage()->NthImage(0), Object2D::Kind::String))
+            texts.append(text->Text());
+        return texts;
+    };
+    // Each step rebuilds the map; names left out of one build must be back in the next.
+    struct Step { bool summary; bool names; QStringList drawn; };
+    const Step steps[] = {
+        {true, true, {}},
+        {false, true, {"a", "b"}},
+        {false, false, {}},
+        {false, true, {"a", "b"}},
+    };
+    for (const Step& step : steps) {
+        view->SetSummaryView(step.summary);
+        view->SetDrawMarkerNames(step.names);
+        view->MakeViewImage();
+        EXPECT_EQ(drawnNames(), step.drawn) << step.summary << step.names;
+    }
+}
+
 TEST(LinearPlacement, UpperBarsAndTicks)
 {
     TestMarkerFiles files;
