@@ -10,12 +10,14 @@
 #include "views/RoundRectShape.h"
 #include "views/StringShape.h"
 
+#include <QGlyphRun>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -191,10 +193,267 @@ PinLook LookOf(const Group2D& pin, const QTransform& device)
     return look;
 }
 
+// Stacked shapes. A dense linear map piles thousands of same-coloured arrows,
+// bars and names on the same few pixels; once those pixels hold the colour,
+// painting more of it changes them by a level or two at most. On an image,
+// a small opaque one-colour shape whose every pixel already holds its colour
+// to within kSettledTolerance is therefore left out.
+constexpr int kSettledTolerance = 2;
+// Lines longer or wider than this (device pixels) are always painted.
+constexpr double kLargestStamp = 256;
+constexpr double kWidestStampPen = 2;
+// Room around a line's mask for its pen and antialiasing.
+constexpr int kMaskMargin = 4;
+constexpr int kMaskSlots = 4096;
+constexpr int kMaxLinesInStamp = 3;
+
+// The pixels a line or a few lines ink, as runs of a row relative to the
+// pixel holding the first line's start.
+struct MaskRun
+{
+    int dy;
+    int dx0;
+    int dx1;  // exclusive
+};
+
+struct MaskKey
+{
+    std::array<qint32, 2 + 4 * kMaxLinesInStamp> values{};
+    bool operator==(const MaskKey& other) const { return values == other.values; }
+};
+
+struct MaskSlot
+{
+    bool used = false;
+    MaskKey key;
+    std::vector<MaskRun> runs;
+};
+
+// Which pixels of the image being painted are known to hold which colour.
+// One per thread, reused from call to call; only rows marked since the last
+// use are cleared.
+class SettledPixels
+{
+public:
+    static constexpr quint8 kUnknown = 0;
+    static constexpr quint8 kNoColorId = 255;
+
+    bool Attach(QPainter& painter)
+    {
+        QPaintDevice* device = painter.device();
+        if (device == nullptr || device->devType() != QInternal::Image)
+            return false;
+        const auto* image = static_cast<const QImage*>(device);
+        const QImage::Format format = image->format();
+        if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
+            && format != QImage::Format_ARGB32_Premultiplied)
+            return false;
+        if (image->devicePixelRatio() != 1 || painter.opacity() != 1
+            || painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+            return false;
+        const qint64 pixels = qint64(image->width()) * image->height();
+        if (pixels <= 0 || pixels > (qint64(1) << 26))
+            return false;
+        ClearMarked();
+        if (mHeld.size() < size_t(pixels))
+            mHeld.assign(size_t(pixels), kUnknown);
+        mWidth = image->width();
+        mHeight = image->height();
+        mBits = image->constBits();
+        mStride = image->bytesPerLine();
+        mColors.clear();
+        mLastColor = 0xFFFFFFFFu;
+        mLastId = kNoColorId;
+        mActive = true;
+        return true;
+    }
+
+    void Detach()
+    {
+        mActive = false;
+        mBits = nullptr;
+    }
+
+    bool Active() const { return mActive; }
+    int Width() const { return mWidth; }
+    int Height() const { return mHeight; }
+
+    quint8 IdOf(RgbColor color)
+    {
+        if (color == mLastColor)
+            return mLastId;
+        quint8 id = kNoColorId;
+        for (size_t i = 0; i < mColors.size(); ++i) {
+            if (mColors[i] == color) {
+                id = quint8(i + 1);
+                break;
+            }
+        }
+        if (id == kNoColorId && mColors.size() < kNoColorId - 1) {
+            mColors.push_back(color);
+            id = quint8(mColors.size());
+        }
+        mLastColor = color;
+        mLastId = id;
+        return id;
+    }
+
+    // Whether the pixels x0 .. x1 - 1 of row y (within the image) hold `color`.
+    bool RunHolds(int y, int x0, int x1, quint8 id, RgbColor color)
+    {
+        quint8* held = mHeld.data() + size_t(y) * size_t(mWidth);
+        if (id != kNoColorId && AllEqual(held + x0, x1 - x0, id))
+            return true;
+        const QRgb* line = reinterpret_cast<const QRgb*>(mBits + qsizetype(y) * mStride);
+        for (int x = x0; x < x1; ++x) {
+            if (held[x] == id && id != kNoColorId)
+                continue;
+            if (!Near(line[x], color))
+                return false;
+            if (id != kNoColorId) {
+                held[x] = id;
+                Mark(y);
+            }
+        }
+        return true;
+    }
+
+    // After a shape of colour `id` was painted over row y, x0 .. x1 - 1:
+    // pixels known to hold another colour are known no more.
+    void RunPainted(int y, int x0, int x1, quint8 id)
+    {
+        if (y < mMarkedTop || y >= mMarkedBottom)
+            return;
+        quint8* held = mHeld.data() + size_t(y) * size_t(mWidth);
+        for (int x = x0; x < x1; ++x)
+            held[x] = held[x] == id ? id : kUnknown;
+    }
+
+    // After anything else was painted in the device box.
+    void Forget(const QRectF& deviceBox)
+    {
+        if (!mActive)
+            return;
+        if (!std::isfinite(deviceBox.left()) || !std::isfinite(deviceBox.right()) || !std::isfinite(deviceBox.top())
+            || !std::isfinite(deviceBox.bottom())) {
+            ForgetAll();
+            return;
+        }
+        const int x0 = ClampX(std::floor(deviceBox.left()) - 2);
+        const int x1 = ClampX(std::ceil(deviceBox.right()) + 2);
+        const int y0 = ClampY(std::floor(deviceBox.top()) - 2);
+        const int y1 = ClampY(std::ceil(deviceBox.bottom()) + 2);
+        if (x0 >= x1)
+            return;
+        for (int y = std::max(y0, mMarkedTop); y < std::min(y1, mMarkedBottom); ++y)
+            std::memset(mHeld.data() + size_t(y) * size_t(mWidth) + size_t(x0), kUnknown, size_t(x1 - x0));
+    }
+
+    void ForgetAll() { ClearMarked(); }
+
+    int ClampX(double x) const { return int(std::clamp(x, 0.0, double(mWidth))); }
+    int ClampY(double y) const { return int(std::clamp(y, 0.0, double(mHeight))); }
+
+private:
+    static bool Near(QRgb pixel, RgbColor color)
+    {
+        return qAlpha(pixel) == 255 && std::abs(qRed(pixel) - int((color >> 16) & 0xFF)) <= kSettledTolerance
+            && std::abs(qGreen(pixel) - int((color >> 8) & 0xFF)) <= kSettledTolerance
+            && std::abs(qBlue(pixel) - int(color & 0xFF)) <= kSettledTolerance;
+    }
+
+    static bool AllEqual(const quint8* bytes, int count, quint8 id)
+    {
+        const quint64 pattern = quint64(id) * 0x0101010101010101ull;
+        int i = 0;
+        quint64 differ = 0;
+        for (; i + 8 <= count; i += 8) {
+            quint64 chunk = 0;
+            std::memcpy(&chunk, bytes + i, 8);
+            differ |= chunk ^ pattern;
+        }
+        for (; i < count; ++i)
+            differ |= quint64(bytes[i] ^ id);
+        return differ == 0;
+    }
+
+    void Mark(int y)
+    {
+        mMarkedTop = std::min(mMarkedTop, y);
+        mMarkedBottom = std::max(mMarkedBottom, y + 1);
+    }
+
+    void ClearMarked()
+    {
+        if (mMarkedTop < mMarkedBottom)
+            std::memset(mHeld.data() + size_t(mMarkedTop) * size_t(mWidth), kUnknown,
+                        size_t(mMarkedBottom - mMarkedTop) * size_t(mWidth));
+        mMarkedTop = INT_MAX;
+        mMarkedBottom = INT_MIN;
+    }
+
+    bool mActive = false;
+    std::vector<quint8> mHeld;
+    int mWidth = 0;
+    int mHeight = 0;
+    const uchar* mBits = nullptr;
+    qsizetype mStride = 0;
+    int mMarkedTop = INT_MAX;
+    int mMarkedBottom = INT_MIN;
+    std::vector<RgbColor> mColors;
+    RgbColor mLastColor = 0xFFFFFFFFu;
+    quint8 mLastId = kNoColorId;
+};
+
+SettledPixels& ThreadSettledPixels()
+{
+    thread_local SettledPixels settled;
+    return settled;
+}
+
+std::vector<MaskSlot>& ThreadMasks()
+{
+    thread_local std::vector<MaskSlot> masks(kMaskSlots);
+    return masks;
+}
+
+// A straight opaque line, or an unmoved group of up to three such lines in
+// one colour and width (an arrow): what may be left out as a whole.
+bool LinesOf(const Object2D& o, std::array<const CurveShape*, kMaxLinesInStamp>& lines, int& count)
+{
+    const auto isStampLine = [](const Object2D& item) {
+        if (item.ObjectKind() != Object2D::Kind::Curve)
+            return false;
+        const auto& c = static_cast<const CurveShape&>(item);
+        return c.Order() == 0 && c.Border() >= 100 && c.BorderWidth() > 0;
+    };
+    if (isStampLine(o)) {
+        lines[0] = static_cast<const CurveShape*>(&o);
+        count = 1;
+        return true;
+    }
+    if (o.ObjectKind() != Object2D::Kind::Group)
+        return false;
+    const auto& g = static_cast<const Group2D&>(o);
+    if (g.Count() < 1 || g.Count() > kMaxLinesInStamp || g.X() != 0 || g.Y() != 0 || g.Scale() != 1)
+        return false;
+    for (int i = 0; i < g.Count(); ++i) {
+        const Object2D& item = *g.Item(i);
+        if (!isStampLine(item))
+            return false;
+        lines[size_t(i)] = static_cast<const CurveShape*>(&item);
+        if (i > 0
+            && (item.BorderColor() != lines[0]->BorderColor() || item.BorderWidth() != lines[0]->BorderWidth()))
+            return false;
+    }
+    count = g.Count();
+    return true;
+}
+
 class Renderer
 {
 public:
-    explicit Renderer(QPainter& painter) : mPainter(painter)
+    Renderer(QPainter& painter, bool leaveOutSettled) : mPainter(painter)
     {
         if (const std::optional<QRectF> area = VisibleDeviceArea(painter)) {
             bool invertible = false;
@@ -202,9 +461,20 @@ public:
             if (invertible) {
                 mVisible = toScene.mapRect(*area);
                 mCull = true;
+                if (leaveOutSettled && ThreadSettledPixels().Attach(painter))
+                    mSettled = &ThreadSettledPixels();
             }
         }
     }
+
+    ~Renderer()
+    {
+        if (mSettled != nullptr)
+            mSettled->Detach();
+    }
+
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
 
     void Draw(const Object2D& object)
     {
@@ -396,6 +666,317 @@ private:
         return measure.Width(s.Text());
     }
 
+    // Draws an item of a group unless it is out of sight or, stacked on
+    // pixels that already hold its colour, would change nothing.
+    void DrawVisible(const Object2D& o)
+    {
+        // What is followed pixel by pixel needs no culling: off the device it is settled.
+        if (mSettled != nullptr && DrawUnlessSettled(o))
+            return;
+        if (!MayShow(o))
+            return;
+        Draw(o);
+        if (mSettled != nullptr)
+            ForgetPainted(o);
+    }
+
+    // After painting something the settled pixels do not follow.
+    void ForgetPainted(const Object2D& o)
+    {
+        if (mSettled == nullptr || o.ObjectKind() == Object2D::Kind::Group)
+            return;  // a group's items were followed one by one
+        QRectF box;
+        if (!PaintedBounds(o, box, 0)) {
+            mSettled->ForgetAll();
+            return;
+        }
+        mSettled->Forget(mPainter.deviceTransform().mapRect(box));
+    }
+
+    // Handles lines, arrows, plain filled rectangles and names: false when
+    // `o` is none of these, or is drawn under a transform they do not follow.
+    bool DrawUnlessSettled(const Object2D& o)
+    {
+        const QTransform& device = mPainter.deviceTransform();
+        if (device.type() > QTransform::TxScale || device.m11() <= 0 || device.m11() != device.m22())
+            return false;
+        std::array<const CurveShape*, kMaxLinesInStamp> lines{};
+        int count = 0;
+        if (LinesOf(o, lines, count))
+            return DrawLinesUnlessSettled(lines, count, device);
+        if (o.ObjectKind() == Object2D::Kind::Rect) {
+            if (o.Fill() < 100 || HasOutline(o))
+                return false;
+            const QRectF box = device.mapRect(BoxOf(static_cast<const RectShape&>(o)).normalized());
+            if (!std::isfinite(box.left()) || !std::isfinite(box.right()) || !std::isfinite(box.top())
+                || !std::isfinite(box.bottom()))
+                return false;
+            DrawBoxUnlessSettled(o, std::floor(box.left()), std::ceil(box.right()), std::floor(box.top()),
+                                 std::ceil(box.bottom()), o.FillColor());
+            return true;
+        }
+        if (o.ObjectKind() == Object2D::Kind::String) {
+            const auto& s = static_cast<const StringShape&>(o);
+            if (device.type() > QTransform::TxTranslate || s.Fill() < 100 || s.Italic() || s.Underline()
+                || s.Text().isEmpty())
+                return false;
+            const double width = TextWidth(s);
+            int top = 0;
+            int bottom = 0;
+            if (!CTextMeasure::Shared().InkRows(s.Text(), s.Y() + device.dy(), top, bottom))
+                return false;
+            // Glyphs may reach a little past their advances.
+            const double overhang = 1 + std::ceil(std::max(s.TextSize(), 0.0) / 10);
+            const double left = s.X() - width / 2 + device.dx();
+            if (!std::isfinite(left) || !std::isfinite(width))
+                return false;
+            const quint8 id = mSettled->IdOf(s.FillColor());
+            if (BoxSettled(std::floor(left) - overhang, std::ceil(left + width) + overhang, top, bottom, id,
+                           s.FillColor()))
+                return true;
+            DrawUnsettledGlyphs(s, width, overhang, device, id);
+            return true;
+        }
+        return false;
+    }
+
+    // Whether the pixels x0 .. x1 - 1, y0 .. y1 - 1 (clipped to the image) hold `color`.
+    bool BoxSettled(double x0, double x1, double y0, double y1, quint8 id, RgbColor color)
+    {
+        const int left = mSettled->ClampX(x0);
+        const int right = mSettled->ClampX(x1);
+        const int bottom = mSettled->ClampY(y1);
+        for (int y = mSettled->ClampY(y0); y < bottom && left < right; ++y) {
+            if (!mSettled->RunHolds(y, left, right, id, color))
+                return false;
+        }
+        return true;
+    }
+
+    void BoxPainted(double x0, double x1, double y0, double y1, quint8 id)
+    {
+        const int left = mSettled->ClampX(x0);
+        const int right = mSettled->ClampX(x1);
+        const int bottom = mSettled->ClampY(y1);
+        for (int y = mSettled->ClampY(y0); y < bottom && left < right; ++y)
+            mSettled->RunPainted(y, left, right, id);
+    }
+
+    // The pixels x0 .. x1 - 1, y0 .. y1 - 1 are all `o` can ink.
+    void DrawBoxUnlessSettled(const Object2D& o, double x0, double x1, double y0, double y1, RgbColor color)
+    {
+        const quint8 id = mSettled->IdOf(color);
+        if (BoxSettled(x0, x1, y0, y1, id, color))
+            return;
+        Draw(o);
+        BoxPainted(x0, x1, y0, y1, id);
+    }
+
+    // A name on a crowded row: most of its glyphs usually lie on ink of their
+    // colour, so only the others are drawn, from the font's cached glyphs.
+    void DrawUnsettledGlyphs(const StringShape& s, double width, double overhang, const QTransform& device, quint8 id)
+    {
+        CTextMeasure& measure = CTextMeasure::Shared();
+        const double left = s.X() - width / 2;
+        const RgbColor color = s.FillColor();
+        // Glyphs are placed exactly as the whole text places them only from
+        // a whole device pixel.
+        const double start = left + device.dx();
+        if (std::abs(start - std::round(start)) > 1e-9 || !measure.PlaceGlyphs(s.Text(), s.Y() + device.dy(), mPlaces)) {
+            Draw(s);
+            ForgetPainted(s);
+            return;
+        }
+        mGlyphs.clear();
+        mGlyphPositions.clear();
+        mGlyphBoxes.clear();
+        int inked = 0;
+        for (size_t i = 0; i < mPlaces.size(); ++i) {
+            const CTextMeasure::GlyphPlace& place = mPlaces[i];
+            if (place.inkTop == place.inkBottom)
+                continue;
+            ++inked;
+            const double next = i + 1 < mPlaces.size() ? mPlaces[i + 1].x : width;
+            const QRectF box(QPointF(std::floor(left + place.x + device.dx()) - overhang, place.inkTop),
+                             QPointF(std::ceil(left + std::max(next, place.x) + device.dx()) + overhang, place.inkBottom));
+            if (BoxSettled(box.left(), box.right(), box.top(), box.bottom(), id, color))
+                continue;
+            mGlyphs.push_back(place.glyph);
+            mGlyphPositions.push_back(QPointF(left + place.x, s.Y()));
+            mGlyphBoxes.push_back(box);
+        }
+        if (int(mGlyphs.size()) == inked) {
+            // Nothing to leave out: drawn as text, as everywhere else.
+            Draw(s);
+            for (const QRectF& box : mGlyphBoxes)
+                BoxPainted(box.left(), box.right(), box.top(), box.bottom(), id);
+            return;
+        }
+        if (mGlyphs.isEmpty())
+            return;
+        UsePen(ToColor(color, s.Fill()), 1, Qt::SquareCap, Qt::BevelJoin);
+        QGlyphRun run;
+        run.setRawFont(measure.RawFont());
+        run.setGlyphIndexes(mGlyphs);
+        run.setPositions(mGlyphPositions);
+        mPainter.drawGlyphRun(QPointF(0, 0), run);
+        for (const QRectF& box : mGlyphBoxes)
+            BoxPainted(box.left(), box.right(), box.top(), box.bottom(), id);
+    }
+
+    bool DrawLinesUnlessSettled(const std::array<const CurveShape*, kMaxLinesInStamp>& lines, int count,
+                                const QTransform& device)
+    {
+        QPoint anchor;
+        const MaskSlot* mask = MaskOf(lines, count, device, anchor);
+        if (mask == nullptr)
+            return false;
+        const RgbColor color = lines[0]->BorderColor();
+        const quint8 id = mSettled->IdOf(color);
+        if (MaskHolds(*mask, anchor, id, color))
+            return true;
+        if (count == 1) {
+            Draw(*lines[0]);
+            MaskPainted(*mask, anchor, id);
+            return true;
+        }
+        // The shaft of an arrow is often long buried while its head is not.
+        for (int i = 0; i < count; ++i) {
+            const std::array<const CurveShape*, kMaxLinesInStamp> single{lines[size_t(i)]};
+            const MaskSlot* lineMask = MaskOf(single, 1, device, anchor);
+            if (lineMask != nullptr && MaskHolds(*lineMask, anchor, id, color))
+                continue;
+            Draw(*lines[size_t(i)]);
+            if (lineMask != nullptr)
+                MaskPainted(*lineMask, anchor, id);
+        }
+        return true;
+    }
+
+    // The pixels the lines ink, relative to `anchor`, the pixel of the first
+    // line's start; null for lines too long or too wide to be followed. The
+    // mask stays valid until the next call.
+    static const MaskSlot* MaskOf(const std::array<const CurveShape*, kMaxLinesInStamp>& lines, int count,
+                                  const QTransform& device, QPoint& anchor)
+    {
+        // Scale and translation only (checked by the caller): mapped by hand,
+        // as this runs for every arrow of a map.
+        const double scale = device.m11();
+        const double dx = device.dx();
+        const double dy = device.dy();
+        const double pen = lines[0]->BorderWidth() * scale;
+        if (!(pen <= kWidestStampPen))
+            return nullptr;
+        const double startX = lines[0]->X() * scale + dx;
+        const double startY = lines[0]->Y() * scale + dy;
+        if (!(std::abs(startX) <= 1e8) || !(std::abs(startY) <= 1e8))
+            return nullptr;
+        // Whole pixels and 1/64 pixels without the library's rounding calls.
+        constexpr double kOffset = 1 << 30;
+        const double ax = double(qint64(startX + kOffset)) - kOffset;
+        const double ay = double(qint64(startY + kOffset)) - kOffset;
+        const auto sixtyFourths = [](double v) { return qint32(qint64(v * 64 + (kOffset + 0.5)) - qint64(kOffset)); };
+        MaskKey key;
+        key.values[0] = count;
+        key.values[1] = sixtyFourths(pen);
+        for (int i = 0; i < count; ++i) {
+            const CurveShape& line = *lines[size_t(i)];
+            const double v[4] = {line.X() * scale + dx - ax, line.Y() * scale + dy - ay, line.X2() * scale + dx - ax,
+                                 line.Y2() * scale + dy - ay};
+            for (int k = 0; k < 4; ++k) {
+                if (!(std::abs(v[k]) <= kLargestStamp))
+                    return nullptr;
+                key.values[size_t(2 + 4 * i + k)] = sixtyFourths(v[k]);
+            }
+        }
+        quint64 hash = 1469598103934665603ull;
+        for (const qint32 v : key.values)
+            hash = (hash ^ quint64(quint32(v))) * 1099511628211ull;
+        MaskSlot& slot = ThreadMasks()[size_t(hash >> 40) % kMaskSlots];
+        if (!slot.used || !(slot.key == key))
+            RenderMask(slot, key, lines, count, device, ax, ay);
+        anchor = QPoint(int(ax), int(ay));
+        return &slot;
+    }
+
+    bool MaskHolds(const MaskSlot& mask, QPoint anchor, quint8 id, RgbColor color)
+    {
+        for (const MaskRun& run : mask.runs) {
+            const int row = anchor.y() + run.dy;
+            if (row < 0 || row >= mSettled->Height())
+                continue;
+            const int x0 = mSettled->ClampX(anchor.x() + run.dx0);
+            const int x1 = mSettled->ClampX(anchor.x() + run.dx1);
+            if (x0 < x1 && !mSettled->RunHolds(row, x0, x1, id, color))
+                return false;
+        }
+        return true;
+    }
+
+    void MaskPainted(const MaskSlot& mask, QPoint anchor, quint8 id)
+    {
+        for (const MaskRun& run : mask.runs) {
+            const int row = anchor.y() + run.dy;
+            if (row >= 0 && row < mSettled->Height())
+                mSettled->RunPainted(row, mSettled->ClampX(anchor.x() + run.dx0),
+                                     mSettled->ClampX(anchor.x() + run.dx1), id);
+        }
+    }
+
+    // Finds the pixels the lines ink by painting them, as DrawCurve does, at
+    // the same place within a pixel on a scratch image.
+    static void RenderMask(MaskSlot& slot, const MaskKey& key, const std::array<const CurveShape*, kMaxLinesInStamp>& lines,
+                           int count, const QTransform& device, double ax, double ay)
+    {
+        double minX = 0;
+        double minY = 0;
+        double maxX = 0;
+        double maxY = 0;
+        for (int i = 0; i < count; ++i) {
+            const CurveShape& line = *lines[size_t(i)];
+            for (const QPointF& p : {QPointF(line.X(), line.Y()), QPointF(line.X2(), line.Y2())}) {
+                const QPointF d = device.map(p) - QPointF(ax, ay);
+                minX = std::min(minX, d.x());
+                minY = std::min(minY, d.y());
+                maxX = std::max(maxX, d.x());
+                maxY = std::max(maxY, d.y());
+            }
+        }
+        const int ox = int(std::floor(minX)) - kMaskMargin;
+        const int oy = int(std::floor(minY)) - kMaskMargin;
+        const int width = int(std::ceil(maxX)) - ox + kMaskMargin + 1;
+        const int height = int(std::ceil(maxY)) - oy + kMaskMargin + 1;
+        QImage scratch(width, height, QImage::Format_ARGB32_Premultiplied);
+        scratch.fill(Qt::transparent);
+        {
+            QPainter painter(&scratch);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setWorldTransform(QTransform(device.m11(), device.m12(), device.m21(), device.m22(),
+                                                 device.dx() - ax - ox, device.dy() - ay - oy));
+            for (int i = 0; i < count; ++i) {
+                const CurveShape& line = *lines[size_t(i)];
+                painter.setPen(QPen(QColor(0, 0, 0), line.BorderWidth(), Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin));
+                painter.drawLine(QPointF(line.X(), line.Y()), QPointF(line.X2(), line.Y2()));
+            }
+        }
+        slot.runs.clear();
+        for (int sy = 0; sy < height; ++sy) {
+            const QRgb* row = reinterpret_cast<const QRgb*>(scratch.constScanLine(sy));
+            for (int sx = 0; sx < width;) {
+                if (qAlpha(row[sx]) == 0) {
+                    ++sx;
+                    continue;
+                }
+                const int begin = sx;
+                while (sx < width && qAlpha(row[sx]) != 0)
+                    ++sx;
+                slot.runs.push_back({oy + sy, ox + begin, ox + sx});
+            }
+        }
+        slot.key = key;
+        slot.used = true;
+    }
+
     void DrawRect(const RectShape& r)
     {
         if (UseFillAndOutline(r))
@@ -568,8 +1149,7 @@ private:
                 continue;
             }
             if (!AsSector(*items[size_t(i)], first)) {
-                if (MayShow(*items[size_t(i)]))
-                    Draw(*items[size_t(i)]);
+                DrawVisible(*items[size_t(i)]);
                 ++i;
                 continue;
             }
@@ -595,10 +1175,8 @@ private:
             if (mergeable) {
                 DrawMergedRun(inner);
             } else {
-                for (int k = i; k < end; ++k) {
-                    if (MayShow(*items[size_t(k)]))
-                        Draw(*items[size_t(k)]);
-                }
+                for (int k = i; k < end; ++k)
+                    DrawVisible(*items[size_t(k)]);
             }
             i = end;
         }
@@ -623,6 +1201,8 @@ private:
             // A line and an oval never merge with each other: drawn as they are.
             Draw(*pin.Item(0));
             Draw(*pin.Item(1));
+            ForgetPainted(*pin.Item(0));
+            ForgetPainted(*pin.Item(1));
         }
     }
 
@@ -658,6 +1238,10 @@ private:
             outerMax = std::max(outerMax, s.outer);
         if (inner >= outerMax)
             return;  // the whole run lies under the later disc
+        if (mSettled != nullptr) {
+            const Sector& s = mRun.front();
+            mSettled->Forget(device.mapRect(QRectF(s.cx - outerMax, s.cy - outerMax, 2 * outerMax, 2 * outerMax)));
+        }
         const double pixelsPerRadian = std::max(outerMax * deviceScale, 1.0);
         const int bins = int(std::clamp(std::ceil(kTwoPi * pixelsPerRadian * kBinsPerPixel), 64.0, double(1 << 22)));
         const double binAngle = kTwoPi / bins;
@@ -800,6 +1384,8 @@ private:
     }
 
     QPainter& mPainter;
+    // Set on image devices: what their pixels are known to hold.
+    SettledPixels* mSettled = nullptr;
     bool mCull = false;
     QRectF mVisible;  // in the coordinates of the items being drawn
     bool mPenKnown = false;
@@ -813,6 +1399,10 @@ private:
     QColor mBrushColor;
     bool mFontKnown = false;
     QFont mFont;
+    std::vector<CTextMeasure::GlyphPlace> mPlaces;
+    QList<quint32> mGlyphs;
+    QList<QPointF> mGlyphPositions;
+    std::vector<QRectF> mGlyphBoxes;
     std::vector<Sector> mRun;
     std::vector<bool> mPinDrawn;
     std::unordered_set<PinLook, PinLookHash> mPinLooks;
@@ -824,14 +1414,14 @@ private:
 
 }
 
-void CSceneRenderer::DrawObject(QPainter& painter, const Object2D& object, double x, double y)
+void CSceneRenderer::DrawObject(QPainter& painter, const Object2D& object, double x, double y, Stacked stacked)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.translate(x, y);
-    Renderer renderer(painter);
+    Renderer renderer(painter, stacked == Stacked::LeaveOutSettled);
     renderer.Draw(object);
     painter.restore();
 }

@@ -19,11 +19,20 @@ class QPainter;
 // and small groups wholly outside the visible area are skipped. Of a run of
 // pins (line and head), those that land within a sixteenth of a device pixel
 // of each other in the same look are drawn once: the last, the one on top.
-// The scene itself is never changed.
+// On 32-bit RGB and ARGB images, opaque one-colour lines, arrows (groups of up
+// to three such lines), plain filled rectangles and names are left out where
+// every pixel they could ink already holds their colour to within two levels
+// of 255: stacked thousands deep on a crowded map, painting them would change
+// no pixel by more than that. Of a name only its glyphs that lie on such
+// pixels are left out. The scene itself is never changed.
 class CSceneRenderer
 {
 public:
+    enum class Stacked { LeaveOutSettled, PaintAll };
+
     // Draws `object` so that its scene point (px, py) lands on the painter's
     // point (x + px, y + py). The painter's state is left as it was found.
-    static void DrawObject(QPainter& painter, const Object2D& object, double x = 0, double y = 0);
+    // PaintAll paints every stacked shape, for comparing with.
+    static void DrawObject(QPainter& painter, const Object2D& object, double x = 0, double y = 0,
+                           Stacked stacked = Stacked::LeaveOutSettled);
 };

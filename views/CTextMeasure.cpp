@@ -2,6 +2,7 @@
 
 #include <QGlyphRun>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QTextLayout>
 
 #include <array>
@@ -21,6 +22,9 @@ constexpr int kCheckedMeasurements = 64;
 constexpr qint32 kUnknown = INT_MIN;
 // A pair that shapes into other than two glyphs (a ligature) cannot be summed.
 constexpr qint32 kNotAdditive = INT_MIN + 1;
+// Ink rows not yet found, or not representable.
+constexpr qint8 kNoInkRows = INT8_MIN;
+constexpr quint32 kUnknownGlyph = 0xFFFFFFFFu;
 
 }  // namespace
 
@@ -32,10 +36,18 @@ struct CTextMeasure::AdvanceTable
     std::array<qint32, kCachedCount> advance;
     // Width of the pair minus the advances of its two characters.
     std::vector<qint32> pairCorrection;
+    // Per character and baseline position in 1/64 of a pixel: ink rows as CharacterInkRows gives them.
+    std::vector<std::pair<qint8, qint8>> inkRows;
+    std::optional<QRawFont> rawFont;
+    // Glyph of each character in the raw font; kUnknownGlyph until looked up, 0 when missing.
+    std::array<quint32, kCachedCount> glyph;
 
-    explicit AdvanceTable(const QFont& f) : font(f), pairCorrection(size_t(kCachedCount) * kCachedCount, kUnknown)
+    explicit AdvanceTable(const QFont& f)
+        : font(f), pairCorrection(size_t(kCachedCount) * kCachedCount, kUnknown),
+          inkRows(size_t(kCachedCount) * 64, {kNoInkRows, kNoInkRows})
     {
         advance.fill(kUnknown);
+        glyph.fill(kUnknownGlyph);
     }
 };
 
@@ -186,4 +198,138 @@ double CTextMeasure::LineHeight() const
 {
     Q_ASSERT(mMetrics);
     return mMetrics->ascent() + mMetrics->descent();
+}
+
+std::pair<qint8, qint8> CTextMeasure::CharacterInkRows(int index, int sixtyFourth)
+{
+    std::pair<qint8, qint8>& rows = mTable->inkRows[size_t(index) * 64 + size_t(sixtyFourth)];
+    if (rows.first != kNoInkRows)
+        return rows;
+    const int size = mFont.pixelSize();
+    const int margin = 2 * size + 4;
+    QImage scratch(3 * size + 8, 2 * margin, QImage::Format_ARGB32_Premultiplied);
+    scratch.fill(Qt::transparent);
+    {
+        QPainter painter(&scratch);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        painter.setFont(mFont);
+        painter.setPen(QColor(0, 0, 0));
+        painter.drawText(QPointF(4, margin + sixtyFourth / 64.0), QString(QChar(char16_t(index + kFirstCached))));
+    }
+    int top = 0;
+    int bottom = 0;
+    for (int y = 0; y < scratch.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        bool inked = false;
+        for (int x = 0; x < scratch.width() && !inked; ++x)
+            inked = qAlpha(line[x]) != 0;
+        if (!inked)
+            continue;
+        if (top == bottom)
+            top = y;
+        bottom = y + 1;
+    }
+    // Ink touching the scratch's edges, or rows too far off, are not trusted.
+    const bool clipped = top == 0 || bottom == scratch.height();
+    if (top == bottom) {
+        rows = {0, 0};
+    } else if (clipped || top - margin < -120 || bottom - margin > 120) {
+        rows = {kNoInkRows + 1, kNoInkRows + 1};
+    } else {
+        rows = {qint8(top - margin), qint8(bottom - margin)};
+    }
+    return rows;
+}
+
+bool CTextMeasure::InkRows(const QString& text, double baselineY, int& top, int& bottom)
+{
+    Q_ASSERT(mMetrics);
+    const qsizetype length = text.size();
+    if (!std::isfinite(baselineY) || std::abs(baselineY) > 1e9 || length > kLongestCached)
+        return false;
+    // Glyphs are placed to whole 1/64 pixels.
+    double row = std::floor(baselineY);
+    int sixtyFourth = int(std::lround((baselineY - row) * 64));
+    if (sixtyFourth == 64) {
+        row += 1;
+        sixtyFourth = 0;
+    }
+    const int baseRow = int(row);
+    const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
+    int low = 0;
+    int high = 0;
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = chars[i];
+        if (c < kFirstCached || c > kLastCached)
+            return false;
+        const std::pair<qint8, qint8> rows = CharacterInkRows(c - kFirstCached, sixtyFourth);
+        if (rows.first == kNoInkRows + 1)
+            return false;
+        if (rows.first == rows.second)
+            continue;
+        if (low == high) {
+            low = rows.first;
+            high = rows.second;
+        } else {
+            low = std::min(low, int(rows.first));
+            high = std::max(high, int(rows.second));
+        }
+    }
+    top = baseRow + low;
+    bottom = baseRow + high;
+    return true;
+}
+
+const QRawFont& CTextMeasure::RawFont()
+{
+    Q_ASSERT(mMetrics);
+    if (!mTable->rawFont)
+        mTable->rawFont.emplace(QRawFont::fromFont(mFont));
+    return *mTable->rawFont;
+}
+
+bool CTextMeasure::PlaceGlyphs(const QString& text, double baselineY, std::vector<GlyphPlace>& places)
+{
+    places.clear();
+    int top = 0;
+    int bottom = 0;
+    // Also checks the text is cached ASCII and sets up its ink rows.
+    if (!InkRows(text, baselineY, top, bottom) || !CachedWidth(text) || !SumsAdvances())
+        return false;
+    const QRawFont& raw = RawFont();
+    if (!raw.isValid())
+        return false;
+    double row = std::floor(baselineY);
+    int sixtyFourth = int(std::lround((baselineY - row) * 64));
+    if (sixtyFourth == 64) {
+        row += 1;
+        sixtyFourth = 0;
+    }
+    AdvanceTable& table = *mTable;
+    const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
+    qint64 pen = 0;
+    int previous = -1;
+    places.reserve(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int index = chars[i] - kFirstCached;
+        if (previous >= 0)
+            pen += table.pairCorrection[size_t(previous) * kCachedCount + size_t(index)];
+        quint32& glyph = table.glyph[size_t(index)];
+        if (glyph == kUnknownGlyph) {
+            const QChar c(chars[i]);
+            quint32 found = 0;
+            int count = 1;
+            if (!raw.glyphIndexesForChars(&c, 1, &found, &count) || count != 1)
+                found = 0;
+            glyph = found;
+        }
+        if (glyph == 0)
+            return false;
+        const std::pair<qint8, qint8> rows = CharacterInkRows(index, sixtyFourth);
+        places.push_back({glyph, double(pen) / 64, int(row) + rows.first, int(row) + rows.second});
+        pen += table.advance[size_t(index)];
+        previous = index;
+    }
+    return true;
 }

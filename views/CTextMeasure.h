@@ -3,10 +3,12 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QRawFont>
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // Measures text for laying out StringShapes. One instance (Shared()) is created
@@ -40,6 +42,27 @@ public:
     double Ascent() const;
     // Ascent plus descent.
     double LineHeight() const;
+    // The pixel rows top .. bottom - 1 that `text` in the current font, drawn
+    // unscaled and antialiased with its baseline at `baselineY`, puts any ink
+    // in. False when not known (text other than printable ASCII, or longer
+    // than the cache covers); an inkless text gives top == bottom.
+    bool InkRows(const QString& text, double baselineY, int& top, int& bottom);
+
+    // One glyph of a text as drawing it places it: the glyph of the current
+    // font's raw font, its pen position from the text's start and its ink rows.
+    struct GlyphPlace
+    {
+        quint32 glyph;
+        double x;
+        int inkTop;
+        int inkBottom;
+    };
+    // The glyphs of `text` drawn with its baseline at `baselineY`, each where
+    // shaping the whole text puts it; false where that is not known for sure
+    // (as for InkRows, and for characters the font itself lacks).
+    bool PlaceGlyphs(const QString& text, double baselineY, std::vector<GlyphPlace>& places);
+    // The current font as a raw font, for drawing placed glyphs.
+    const QRawFont& RawFont();
 
 private:
     struct AdvanceTable;
@@ -50,6 +73,9 @@ private:
     // The sum of cached advances in 1/64 pixels; empty when the text must be shaped.
     std::optional<qint64> CachedWidth(const QString& text) const;
     qint32 Measure64(const QString& text) const;
+    // Rows of one character's ink relative to the pixel row holding a
+    // baseline that lies `sixtyFourth`/64 of a pixel below that row's top.
+    std::pair<qint8, qint8> CharacterInkRows(int index, int sixtyFourth);
 
     QImage mScratch;
     QFont mFont;

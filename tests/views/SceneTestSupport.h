@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <cstdlib>
+
 // Renders `object` into a white image and returns it.
 inline QImage RenderScene(const Object2D& object, int width, int height, double x = 0, double y = 0)
 {
@@ -51,4 +54,31 @@ inline double DifferingFraction(const QImage& a, const QImage& b, int tolerance)
             if (!ColorNear(a.pixel(x, y), b.pixel(x, y), tolerance))
                 ++differing;
     return double(differing) / (a.width() * a.height());
+}
+
+// The scene painted with every stacked shape (see CSceneRenderer).
+inline QImage RenderOneByOne(const Object2D& object, int width, int height, double x = 0, double y = 0,
+                             double scale = 1)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.scale(scale, scale);
+    CSceneRenderer::DrawObject(painter, object, x, y, CSceneRenderer::Stacked::PaintAll);
+    painter.end();
+    return image;
+}
+
+// The largest difference of any channel of any pixel.
+inline int LargestDifference(const QImage& a, const QImage& b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q))});
+        }
+    return largest;
 }
