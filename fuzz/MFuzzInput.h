@@ -7,17 +7,25 @@
 // test, so both feed the restore code the same way.
 
 #include "core/CFileData.h"
+#include "linear/CLinearViewConfig.h"
 #include "project/CProject.h"
 #include "project/MProjectFile.h"
 #include "storage/CBinaryFileTool.h"
 #include "storage/CBinaryStream.h"
 #include "storage/CPreferences.h"
+#include "views/CMarkerData.h"
+#include "views/CSceneRenderer.h"
+#include "views/CViewConfig.h"
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QImage>
+#include <QPainter>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace MFuzzInput {
 
@@ -36,6 +44,45 @@ inline QByteArray Framed(const QByteArray& content, const QString& tag, bool lit
     return buffer.data();
 }
 
+// Builds, pages and renders each view as a window and an export would, into
+// a small image: settings read from a file must not crash, hang or exhaust
+// memory there either. Only the first few pages are drawn, to stay quick.
+inline void DrawViews(CProject& project)
+{
+    constexpr int kPagesDrawn = 3;
+    constexpr int kImageSide = 64;
+    QImage image(kImageSide, kImageSide, QImage::Format_ARGB32_Premultiplied);
+    // A linear map costs in proportion to its rows and the markers running
+    // through them (the absurd-settings script measures large ones); here
+    // only maps quick enough to build many times a second are built.
+    constexpr double kMostRowPieces = 200000;
+    for (int i = 0; i < project.ViewCount(); ++i) {
+        CViewConfig& view = *project.View(i);
+        view.SettingsProblem();
+        if (const auto* linear = dynamic_cast<const CLinearViewConfig*>(&view)) {
+            std::vector<CMarkerData> markers;
+            view.PickUpMarkerData(markers);
+            const double rows = (double(linear->EndLocate()) - double(linear->StartLocate()))
+                / double(std::max(linear->Scale(), 1));
+            if (rows * double(markers.size() + 1) > kMostRowPieces)
+                continue;
+        }
+        view.MakeViewImage();
+        for (int page = 0; page < std::min(view.PageCount(), kPagesDrawn); ++page) {
+            const Group2DRef group = view.GetImage(page);
+            const double side = std::max({1.0, double(view.PageWidth()), double(view.PageHeight())});
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.scale(kImageSide / side, kImageSide / side);
+            CSceneRenderer::DrawObject(painter, *group, -view.PageLeft(page), -view.PageTop(page));
+        }
+        // The window draws the picture's top-left corner.
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        view.DrawImage(painter, 0, 0);
+    }
+}
+
 // Restores a project from a frame around content; the restore message.
 inline QString RestoreProject(const QByteArray& content)
 {
@@ -49,6 +96,7 @@ inline QString RestoreProject(const QByteArray& content)
         for (int i = 0; i < project->FileCount(); ++i)
             project->File(i)->MaximumLocate();
         project->NextFileNumber();
+        DrawViews(*project);
     }
     return message;
 }

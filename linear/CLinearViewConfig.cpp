@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <cmath>
 #include <stdexcept>
 #include "storage/CBinaryFileTool.h"
@@ -315,15 +316,28 @@ void CLinearViewConfig::DrawMarker()
     const int firstRowStripe = mImage->Count();
     const int rankCount = std::max(mMaximumRankCount, 1);
     const int initialRanks = mDrawBottom ? mMinimumRankCount : 0;
-    // x (row coordinates) up to which each rank of each row is taken.
-    std::vector<int> rankEnd(size_t(std::max(mMapCount, 0)) * size_t(rankCount), 0);
+    // x (row coordinates) up to which each rank of each row is taken, kept
+    // for the rows from firstLiveRow on: markers come sorted by their lower
+    // end, so no marker after one that starts in a row reaches a row above
+    // it. The table thus spans the longest marker, not the whole map.
+    std::deque<int> rankEnd;
+    int firstLiveRow = 0;
+    const auto ranksOfRow = [&](int row) {
+        Q_ASSERT(row >= firstLiveRow);
+        const size_t at = size_t(row - firstLiveRow) * size_t(rankCount);
+        if (rankEnd.size() < at + size_t(rankCount))
+            rankEnd.resize(at + size_t(rankCount), 0);
+        return rankEnd.begin() + qsizetype(at);
+    };
 
     const auto ensureRowStripes = [&](int row) {
         while (mImage->Count() <= firstRowStripe + row)
             mImage->NewImage(0, initialRanks);
     };
 
-    for (const CMarkerData& marker : mMarker) {
+    // Without rows (or a usable scale) no marker has a place.
+    const std::vector<CMarkerData> noMarkers;
+    for (const CMarkerData& marker : mMapCount > 0 && scale > 0 ? mMarker : noMarkers) {
         const double low = marker.LowLocation();
         const double high = marker.HighLocation();
         if (low > end || high < start)
@@ -336,6 +350,11 @@ void CLinearViewConfig::DrawMarker()
         pieceStart -= row * scale;
         double pieceEnd = (clippedEnd - start) - row * scale;
         int rank = -1;
+        if (row > firstLiveRow) {
+            const size_t dropped = std::min(rankEnd.size(), size_t(row - firstLiveRow) * size_t(rankCount));
+            rankEnd.erase(rankEnd.begin(), rankEnd.begin() + qsizetype(dropped));
+            firstLiveRow = row;
+        }
 
         while (row < mMapCount) {
             ensureRowStripes(row);
@@ -347,7 +366,7 @@ void CLinearViewConfig::DrawMarker()
                 if (side == kUpper) {
                     DrawUpper(x, kAxisY, width, marker.DrawColor);
                 } else if (side == kBottom) {
-                    int* ranks = rankEnd.data() + size_t(row) * size_t(rankCount);
+                    const auto ranks = ranksOfRow(row);
                     if (rank < 0) {
                         rank = 0;
                         for (int k = 0; k < rankCount; ++k) {
@@ -517,6 +536,17 @@ void CLinearViewConfig::DrawBaseFrame(int firstRowStripe)
         return lines;
     };
 
+    // A row's end label reads as the next row's start label: they share the text.
+    qint64 lastLabelled = -1;
+    QString lastLabel;
+    const auto label = [&](qint64 location) {
+        if (location != lastLabelled) {
+            lastLabelled = location;
+            lastLabel = LocationLabel(location);
+        }
+        return lastLabel;
+    };
+
     for (int row = 0; row < mMapCount; ++row) {
         const int stripe = firstRowStripe + row;
         mImage->SetCurrent(stripe);
@@ -533,7 +563,7 @@ void CLinearViewConfig::DrawBaseFrame(int firstRowStripe)
                 if (j % 5 == 0) {
                     const int code = j == 0 ? kBeginOnBaseline : j == 5 ? kCentreOnBaseline : kEndOnBaseline;
                     const double p = std::trunc(rowStart + j * scale / 10);
-                    frame->Append(Text(LocationLabel(qint64(p)), font, 10, 80 * j, 6, code));
+                    frame->Append(Text(label(qint64(p)), font, 10, 80 * j, 6, code));
                 }
             }
             frame->Append(lines.mAxis);
@@ -549,17 +579,17 @@ void CLinearViewConfig::DrawBaseFrame(int firstRowStripe)
                 frame->Append(GridLine(80 * j, labelled ? 6 : 10, rowHeight));
                 if (labelled) {
                     const int code = j == 0 ? kBeginOnBaseline : j == 5 ? kCentreOnBaseline : kEndOnBaseline;
-                    frame->Append(Text(LocationLabel(qint64(p)), font, 10, 80 * j, 6, code));
+                    frame->Append(Text(label(qint64(p)), font, 10, 80 * j, 6, code));
                 }
                 continue;
             }
             // The range ends in this row: one end tick, then no more ticks.
             axisEnd = (end - rowStart) / scale * kAxisLength;
-            const QString label = LocationLabel(qint64(end));
-            if (axisEnd + TextWidth(label, font, 10) < kAxisLength)
-                frame->Append(Text(label, font, 10, axisEnd, 6, kBeginOnBaseline));
+            const QString endLabel = label(qint64(end));
+            if (axisEnd + TextWidth(endLabel, font, 10) < kAxisLength)
+                frame->Append(Text(endLabel, font, 10, axisEnd, 6, kBeginOnBaseline));
             else
-                frame->Append(Text(label, font, 10, kAxisLength, 6, kEndOnBaseline));
+                frame->Append(Text(endLabel, font, 10, kAxisLength, 6, kEndOnBaseline));
             frame->Append(GridLine(axisEnd, 6, rowHeight));
             break;
         }

@@ -7,7 +7,7 @@
 
 namespace MLinearViewRules {
 
-const char* const kTooManyRows = "The map would need more than 1000000 rows. Choose a larger scale or a shorter range.";
+const char* const kTooManyRows = "The map would need more than 500000 rows. Choose a larger scale or a shorter range.";
 
 QStringList ScaleLabels()
 {

@@ -55,13 +55,14 @@ OptionsInput InputFromView(const CLinearViewConfig& view);
 // an open end, so the range follows the data.
 CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input);
 
-// The most rows a map is built with: 500,000 rows of 10 bp still build in
-// a few seconds, while a file may ask for hundreds of millions.
-constexpr qint64 kMaximumRowCount = 1000000;
+// The most rows a map is built with: each row holds a frame of about 1.3 KB
+// (groups, lines, three labels), so 500,000 rows of 10 bp build in a few
+// seconds and well under 1 GB, while a file may ask for hundreds of millions.
+constexpr qint64 kMaximumRowCount = 500000;
 // Ranks below the axis a file may ask for; each row keeps a table of them.
 constexpr int kMaximumRankLimit = 100;
 
-// "The map would need more than 1000000 rows. Choose a larger scale or a shorter range."
+// "The map would need more than 500000 rows. Choose a larger scale or a shorter range."
 extern const char* const kTooManyRows;
 
 // Takes settings read from a project file that no save holds to the nearest
