@@ -1,0 +1,81 @@
+#include "LinearMapTestSupport.h"
+
+#include "linear/CStripedVectorImage.h"
+#include "views/CSceneRenderer.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+int LargestDifference(const QImage& a, const QImage& b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q))});
+        }
+    return largest;
+}
+
+}  // namespace
+
+// A map as crowded as a whole genome's annotation at a coarse scale: arrows,
+// names and bars piled hundreds deep in the first rank. What its windows leave
+// out where it would change nothing shows nowhere.
+TEST(CrowdedLinearMap, WindowsLookAsPaintedShapeByShape)
+{
+    QRandomGenerator random(3);
+    std::vector<QByteArray> names;
+    names.reserve(5000);
+    std::vector<TestMarker> rows;
+    for (int i = 0; i < 5000; ++i) {
+        names.push_back("gene" + QByteArray::number(i * 7919 % 100000));
+        const int start = random.bounded(200000);
+        rows.push_back({start, start + 100 + random.bounded(2900), random.bounded(5) == 0 ? "repeat" : "cds",
+                        random.bounded(2) == 0 ? "+" : "-", names.back().constData()});
+    }
+    TestMarkerFiles files;
+    CFileData* data = files.Load(rows);
+    for (const bool withNames : {false, true}) {
+        SCOPED_TRACE(withNames ? "names" : "no names");
+        auto view = std::make_unique<CLinearViewConfig>(QStringLiteral("Crowded map"));
+        view->Add(data, "cds", "CDS", CLinearViewConfig::kBottom, CLinearViewConfig::kArrow, 0x2040E0);
+        view->Add(data, "repeat", "Repeat", CLinearViewConfig::kUpper, 0, 0xE04020);
+        view->SetGenomeLength(203000);
+        view->SetStartLocate(0);
+        view->SetEndLocate(203000);
+        view->SetScale(50000);
+        view->SetDrawMarkerNames(withNames);
+        view->MakeViewImage();
+        const CStripedVectorImage* stripes = view->StripedImage();
+        ASSERT_NE(stripes, nullptr);
+        for (const int top : {0, view->ViewHeight() / 2 + 7}) {
+            SCOPED_TRACE(top);
+            QImage window(800, 400, QImage::Format_RGB32);
+            window.fill(Qt::white);
+            QPainter painter(&window);
+            view->DrawImage(painter, -20, -top);
+            painter.end();
+
+            QImage reference(800, 400, QImage::Format_RGB32);
+            reference.fill(Qt::white);
+            painter.begin(&reference);
+            // The stripes meeting the window, as the map draws them.
+            for (int i = 0; i < stripes->Count(); ++i) {
+                if (stripes->Top(i) <= top + 400 && stripes->Top(i) + stripes->Height(i) >= top)
+                    CSceneRenderer::DrawObject(painter, *stripes->NthImage(i), -20, -top,
+                                               CSceneRenderer::Stacked::PaintAll);
+            }
+            painter.end();
+            EXPECT_LE(LargestDifference(window, reference), 2);
+        }
+    }
+}
