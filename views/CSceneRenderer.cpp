@@ -721,20 +721,25 @@ private:
                 || s.Text().isEmpty())
                 return false;
             const double width = TextWidth(s);
-            int top = 0;
-            int bottom = 0;
-            if (!CTextMeasure::Shared().InkRows(s.Text(), s.Y() + device.dy(), top, bottom))
-                return false;
             // Glyphs may reach a little past their advances.
             const double overhang = 1 + std::ceil(std::max(s.TextSize(), 0.0) / 10);
             const double left = s.X() - width / 2 + device.dx();
             if (!std::isfinite(left) || !std::isfinite(width))
                 return false;
             const quint8 id = mSettled->IdOf(s.FillColor());
-            if (BoxSettled(std::floor(left) - overhang, std::ceil(left + width) + overhang, top, bottom, id,
-                           s.FillColor()))
+            // Glyph by glyph where they are placed exactly as the whole text
+            // places them: from a whole device pixel.
+            if (std::abs(left - std::round(left)) <= 1e-9
+                && CTextMeasure::Shared().PlaceGlyphs(s.Text(), s.Y() + device.dy(), mPlaces)) {
+                DrawUnsettledGlyphs(s, width, overhang, device, id);
                 return true;
-            DrawUnsettledGlyphs(s, width, overhang, device, id);
+            }
+            int top = 0;
+            int bottom = 0;
+            if (!CTextMeasure::Shared().InkRows(s.Text(), s.Y() + device.dy(), top, bottom))
+                return false;
+            DrawBoxUnlessSettled(o, std::floor(left) - overhang, std::ceil(left + width) + overhang, top, bottom,
+                                 s.FillColor());
             return true;
         }
         return false;
@@ -772,21 +777,14 @@ private:
         BoxPainted(x0, x1, y0, y1, id);
     }
 
-    // A name on a crowded row: most of its glyphs usually lie on ink of their
-    // colour, so only the others are drawn, from the font's cached glyphs.
+    // A name on a crowded row (its glyphs in mPlaces): most of its glyphs
+    // usually lie on ink of their colour, so only the others are drawn, from
+    // the font's cached glyphs.
     void DrawUnsettledGlyphs(const StringShape& s, double width, double overhang, const QTransform& device, quint8 id)
     {
         CTextMeasure& measure = CTextMeasure::Shared();
         const double left = s.X() - width / 2;
         const RgbColor color = s.FillColor();
-        // Glyphs are placed exactly as the whole text places them only from
-        // a whole device pixel.
-        const double start = left + device.dx();
-        if (std::abs(start - std::round(start)) > 1e-9 || !measure.PlaceGlyphs(s.Text(), s.Y() + device.dy(), mPlaces)) {
-            Draw(s);
-            ForgetPainted(s);
-            return;
-        }
         mGlyphs.clear();
         mGlyphPositions.clear();
         mGlyphBoxes.clear();

@@ -291,11 +291,11 @@ const QRawFont& CTextMeasure::RawFont()
 
 bool CTextMeasure::PlaceGlyphs(const QString& text, double baselineY, std::vector<GlyphPlace>& places)
 {
+    Q_ASSERT(mMetrics);
     places.clear();
-    int top = 0;
-    int bottom = 0;
-    // Also checks the text is cached ASCII and sets up its ink rows.
-    if (!InkRows(text, baselineY, top, bottom) || !CachedWidth(text) || !SumsAdvances())
+    const qsizetype length = text.size();
+    if (!std::isfinite(baselineY) || std::abs(baselineY) > 1e9 || length == 0 || length > kLongestCached
+        || !SumsAdvances())
         return false;
     const QRawFont& raw = RawFont();
     if (!raw.isValid())
@@ -310,25 +310,37 @@ bool CTextMeasure::PlaceGlyphs(const QString& text, double baselineY, std::vecto
     const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
     qint64 pen = 0;
     int previous = -1;
-    places.reserve(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const int index = chars[i] - kFirstCached;
-        if (previous >= 0)
-            pen += table.pairCorrection[size_t(previous) * kCachedCount + size_t(index)];
+    places.reserve(size_t(length));
+    for (qsizetype i = 0; i < length; ++i) {
+        const char16_t c = chars[i];
+        if (c < kFirstCached || c > kLastCached)
+            return false;
+        const int index = c - kFirstCached;
+        const qint32 advance = table.advance[size_t(index)];
+        if (advance == kUnknown)
+            return false;  // not measured: the text's width was not summed
+        if (previous >= 0) {
+            const qint32 correction = table.pairCorrection[size_t(previous) * kCachedCount + size_t(index)];
+            if (correction == kUnknown || correction == kNotAdditive)
+                return false;
+            pen += correction;
+        }
         quint32& glyph = table.glyph[size_t(index)];
         if (glyph == kUnknownGlyph) {
-            const QChar c(chars[i]);
+            const QChar character(c);
             quint32 found = 0;
             int count = 1;
-            if (!raw.glyphIndexesForChars(&c, 1, &found, &count) || count != 1)
+            if (!raw.glyphIndexesForChars(&character, 1, &found, &count) || count != 1)
                 found = 0;
             glyph = found;
         }
         if (glyph == 0)
             return false;
         const std::pair<qint8, qint8> rows = CharacterInkRows(index, sixtyFourth);
+        if (rows.first == kNoInkRows + 1)
+            return false;
         places.push_back({glyph, double(pen) / 64, int(row) + rows.first, int(row) + rows.second});
-        pen += table.advance[size_t(index)];
+        pen += advance;
         previous = index;
     }
     return true;

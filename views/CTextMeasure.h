@@ -58,8 +58,9 @@ public:
         int inkBottom;
     };
     // The glyphs of `text` drawn with its baseline at `baselineY`, each where
-    // shaping the whole text puts it; false where that is not known for sure
-    // (as for InkRows, and for characters the font itself lacks).
+    // shaping the whole text puts it, once Width(text) has been measured in
+    // the current font; false where that is not known for sure (as for
+    // InkRows, for characters the font itself lacks and for ligatures).
     bool PlaceGlyphs(const QString& text, double baselineY, std::vector<GlyphPlace>& places);
     // The current font as a raw font, for drawing placed glyphs.
     const QRawFont& RawFont();
