@@ -70,36 +70,9 @@ CTableRecord& CTableRecord::operator=(const CTableRecord& other)
     return *this;
 }
 
-int CTableRecord::Count() const
-{
-    return mData ? int(mData[0] & ~kInSlabBit) : 0;
-}
-
-const char* CTableRecord::TextStart() const
-{
-    return reinterpret_cast<const char*>(mData.get() + 1 + Count());
-}
-
-quint32 CTableRecord::CellBegin(int column) const
-{
-    return column == 0 ? 0 : mData[size_t(column)];
-}
-
-quint32 CTableRecord::CellEnd(int column) const
-{
-    return mData[size_t(column) + 1];
-}
-
 quint32 CTableRecord::TextSize() const
 {
     return mData ? mData[size_t(Count())] : 0;
-}
-
-QByteArrayView CTableRecord::ItemUtf8(int column) const
-{
-    Q_ASSERT(column >= 0 && column < Count());
-    const quint32 begin = CellBegin(column);
-    return QByteArrayView(TextStart() + begin, qsizetype(CellEnd(column) - begin));
 }
 
 QString CTableRecord::Item(int column) const

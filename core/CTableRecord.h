@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <QtGlobal>
 
 #include <memory>
 #include <vector>
@@ -26,8 +27,9 @@ public:
     CTableRecord(CTableRecord&&) noexcept = default;
     CTableRecord& operator=(CTableRecord&&) noexcept = default;
 
-    // Number of cells.
-    int Count() const;
+    // Number of cells. Inline, like the cell access below: every scan of a
+    // large table calls them for each row.
+    int Count() const { return mData ? int(mData[0] & ~kInSlabBit) : 0; }
     // Resizes the row; existing cells keep their text, new cells are empty.
     void SetCount(int count);
 
@@ -35,7 +37,12 @@ public:
     void SetItem(int column, const QString& text);
 
     // The cell as UTF-8 bytes, valid until the row is changed.
-    QByteArrayView ItemUtf8(int column) const;
+    QByteArrayView ItemUtf8(int column) const
+    {
+        Q_ASSERT(column >= 0 && column < Count());
+        const quint32 begin = CellBegin(column);
+        return QByteArrayView(TextStart() + begin, qsizetype(CellEnd(column) - begin));
+    }
     // Exact comparison of the cell with `text`, without allocating.
     bool ItemEquals(int column, QStringView text) const;
 
@@ -86,9 +93,9 @@ private:
     // the caller owns and keeps alive longer than the row.
     void AssignInSlab(quint32* storage, QByteArrayView cellBytes, const quint32* cellEnds, int count);
 
-    const char* TextStart() const;
-    quint32 CellBegin(int column) const;
-    quint32 CellEnd(int column) const;
+    const char* TextStart() const { return reinterpret_cast<const char*>(mData.get() + 1 + Count()); }
+    quint32 CellBegin(int column) const { return column == 0 ? 0 : mData[size_t(column)]; }
+    quint32 CellEnd(int column) const { return mData[size_t(column) + 1]; }
     quint32 TextSize() const;
 
     // Layout of the block, in 32-bit words: [cell count][end offset of each
