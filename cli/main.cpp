@@ -4,6 +4,7 @@
 
 #include "cli/MCli.h"
 #include "cli/MExportCommand.h"
+#include "cli/MHugePages.h"
 #include "cli/MImportCommand.h"
 #include "cli/MInfoCommand.h"
 #include "cli/MViewCommand.h"
@@ -40,6 +41,8 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 
 int main(int argc, char** argv)
 {
+    // First of all, before anything is allocated or printed.
+    MHugePages::RestartWithHugePages(argc, argv);
     // Text is measured with real fonts, which need a GUI application, but
     // the tool never shows a window: run without a display unless told.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,6 +1,8 @@
 #include "tests/cli/CliTestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
 
 using namespace CliTestSupport;
 
@@ -69,6 +71,42 @@ TEST(CliCommandLineTest, WrongCommandLinesExitWithTwoAndTouchNothing)
         EXPECT_EQ(run.mOut, "");
         EXPECT_FALSE(QFile::exists(project));
     }
+}
+
+// With a large file among its arguments the tool starts itself again to
+// tune its memory: arguments with spaces, quotes and non-ASCII text reach
+// the restarted run unchanged, and it does the work once.
+TEST(CliCommandLineTest, ArgumentsArriveUnchanged)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Mäuse – Stämme 2")));
+    const QString project = dir.filePath(QStringLiteral("Mäuse – Stämme 2/\"KL34\" 'locus'.kyql"));
+    const CliRun import = RunCli({"import", project, TestPaths::SampleData("klebsiella_KL34_cds.tsv"), "--start", "1",
+                                  "--end", "2", "--class", "3"});
+    ASSERT_EQ(import.mStatus, 0) << Describe(import);
+    const QString name = QStringLiteral("Ring  \"α\" – 'β' $HOME *");
+    const QString legend = QStringLiteral("Schlüssel – ü");
+    const CliRun view = RunCli({"view", project, "--circular", "--name", name, "--legend-title", legend, "--entry",
+                                "file=1,class=wzi"});
+    ASSERT_EQ(view.mStatus, 0) << Describe(view);
+    const QJsonObject added = Info(project).value("views").toArray().at(0).toObject();
+    EXPECT_EQ(added.value("name").toString(), name);
+    EXPECT_EQ(added.value("legend_title").toString(), legend);
+
+    // An old, large (sparse) file in the way of the image.
+    const QString image = dir.filePath(QStringLiteral("Mäuse – Stämme 2/Karte 'ü' \"1\".png"));
+    QFile old(image);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(old.resize(64 * 1024 * 1024));
+    old.close();
+    const CliRun exported = RunCli({"export", project, "--view", name, "--format", "png", "--output", image});
+    ASSERT_EQ(exported.mStatus, 0) << Describe(exported);
+    EXPECT_EQ(exported.mOut, image + "\n");
+    EXPECT_EQ(exported.mErr, "");
+    QFile written(image);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_LT(written.size(), 1024 * 1024);
+    EXPECT_TRUE(written.read(8) == QByteArray("\x89PNG\r\n\x1a\n"));
 }
 
 }  // namespace
