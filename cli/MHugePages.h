@@ -4,7 +4,7 @@
 //
 // A large map is a million small scene objects; on a system that gives huge
 // pages only to memory that asks for them ("madvise" mode), every 4 KiB page
-// of that heap costs a page fault, which is a third of the time of a large
+// of that heap costs a page fault, a good part of the time of a large
 // export. glibc's allocator asks for huge pages when its tunable
 // glibc.malloc.hugetlb is 1, and tunables are read only when a program starts.
 namespace MHugePages {

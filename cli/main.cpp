@@ -11,6 +11,8 @@
 
 #include <QGuiApplication>
 
+#include <cstring>
+
 namespace {
 
 QString MainHelp()
@@ -41,8 +43,12 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 
 int main(int argc, char** argv)
 {
-    // First of all, before anything is allocated or printed.
-    MHugePages::RestartWithHugePages(argc, argv);
+    // First of all, before anything is allocated or printed. Only the
+    // commands that build maps fill the heap with scene objects; tables
+    // already lie in huge pages of their own.
+    const bool buildsMaps = argc > 1 && (std::strcmp(argv[1], "export") == 0 || std::strcmp(argv[1], "info") == 0);
+    if (buildsMaps)
+        MHugePages::RestartWithHugePages(argc, argv);
     // Text is measured with real fonts, which need a GUI application, but
     // the tool never shows a window: run without a display unless told.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

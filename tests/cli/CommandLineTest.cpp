@@ -73,7 +73,7 @@ TEST(CliCommandLineTest, WrongCommandLinesExitWithTwoAndTouchNothing)
     }
 }
 
-// With a large file among its arguments the tool starts itself again to
+// An export with a large file among its arguments starts the tool again to
 // tune its memory: arguments with spaces, quotes and non-ASCII text reach
 // the restarted run unchanged, and it does the work once.
 TEST(CliCommandLineTest, ArgumentsArriveUnchanged)
