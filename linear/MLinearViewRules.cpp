@@ -85,8 +85,9 @@ CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input)
 
 void KeepRestoredSettings(CLinearViewConfig& view)
 {
-    // Only values no save can hold are changed: every listed scale is at
-    // least 10, and rank counts are never set outside a file.
+    // Only values the program itself never stores are changed: every listed
+    // scale is at least 10, and the rank counts (3 and 10 unless a file says
+    // otherwise) only cost memory far beyond those.
     const int32_t smallestScale = ScaleValues().front();
     if (view.Scale() < smallestScale)
         view.SetScale(smallestScale);

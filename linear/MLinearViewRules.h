@@ -59,7 +59,8 @@ CViewInputCheck StoreOptions(CLinearViewConfig& view, const OptionsInput& input)
 // (groups, lines, three labels), so 500,000 rows of 10 bp build in a few
 // seconds and well under 1 GB, while a file may ask for hundreds of millions.
 constexpr qint64 kMaximumRowCount = 500000;
-// Ranks below the axis a file may ask for; each row keeps a table of them.
+// Ranks below the axis a file may ask for; the rows markers are still being
+// placed in keep a table of them, and every rank makes a row taller.
 constexpr int kMaximumRankLimit = 100;
 
 // "The map would need more than 500000 rows. Choose a larger scale or a shorter range."
