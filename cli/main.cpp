@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -54,8 +55,14 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QtMessages);
-    QGuiApplication application(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("karyoquill-cli"));
+    // The other commands read and write files only: they start faster
+    // without the GUI platform.
+    std::unique_ptr<QCoreApplication> application;
+    if (buildsMaps)
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("karyoquill-cli"));
 
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
