@@ -48,6 +48,19 @@ int Usage(const QString& subcommand, const CCommandLine& commandLine)
     return Usage(subcommand, commandLine.ErrorMessage());
 }
 
+std::optional<int> ParseCommand(const QString& subcommand, CCommandLine& commandLine, const QStringList& arguments,
+                                QString (*help)())
+{
+    commandLine.AddOption(QStringLiteral("help"), CCommandLine::kFlag);
+    if (!commandLine.Parse(arguments))
+        return Usage(subcommand, commandLine);
+    if (commandLine.IsSet(QStringLiteral("help"))) {
+        Print(help());
+        return kExitOk;
+    }
+    return std::nullopt;
+}
+
 bool ParseInteger(const QString& text, qint64* value)
 {
     bool ok = false;

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class CCommandLine;
 
@@ -29,6 +32,12 @@ int BadInput(const QString& message);
 int Usage(const QString& subcommand, const QString& message);
 // The usage error the parser recorded.
 int Usage(const QString& subcommand, const CCommandLine& commandLine);
+
+// Adds --help to the options of `commandLine` and parses `arguments`. Returns
+// the exit status when the command ends here (its help was shown, or the
+// command line was wrong), nothing when the command goes on.
+std::optional<int> ParseCommand(const QString& subcommand, CCommandLine& commandLine, const QStringList& arguments,
+                                QString (*help)());
 
 // Whole numbers of the command line: digits with an optional leading minus.
 bool ParseInteger(const QString& text, qint64* value);

@@ -80,13 +80,8 @@ int Run(const QStringList& arguments)
     for (const char* option : {"view", "format", "output"})
         line.AddOption(QString::fromLatin1(option), CCommandLine::kValue);
     line.AddOption(QStringLiteral("summary"), CCommandLine::kFlag);
-    line.AddOption(QStringLiteral("help"), CCommandLine::kFlag);
-    if (!line.Parse(arguments))
-        return MCli::Usage(kCommand, line);
-    if (line.IsSet(QStringLiteral("help"))) {
-        MCli::Print(Help());
-        return MCli::kExitOk;
-    }
+    if (const std::optional<int> status = MCli::ParseCommand(kCommand, line, arguments, Help))
+        return *status;
     if (line.Positionals().size() != 1)
         return MCli::Usage(kCommand, QStringLiteral("expects PROJECT"));
     for (const char* option : {"view", "format", "output"}) {

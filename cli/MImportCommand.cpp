@@ -103,13 +103,8 @@ int Run(const QStringList& arguments)
     line.AddOption(QStringLiteral("unit"), CCommandLine::kValue);
     line.AddOption(QStringLiteral("no-heading"), CCommandLine::kFlag);
     line.AddOption(QStringLiteral("separator"), CCommandLine::kValue);
-    line.AddOption(QStringLiteral("help"), CCommandLine::kFlag);
-    if (!line.Parse(arguments))
-        return MCli::Usage(kCommand, line);
-    if (line.IsSet(QStringLiteral("help"))) {
-        MCli::Print(Help());
-        return MCli::kExitOk;
-    }
+    if (const std::optional<int> status = MCli::ParseCommand(kCommand, line, arguments, Help))
+        return *status;
     const QStringList positionals = line.Positionals();
     if (positionals.size() != 2)
         return MCli::Usage(kCommand, QStringLiteral("expects PROJECT and DATAFILE"));

@@ -171,18 +171,14 @@ QString Help()
 int Run(const QStringList& arguments)
 {
     CCommandLine line;
-    for (const char* flag : {"circular", "linear", "no-title", "no-legend", "no-scale", "no-names", "help"})
+    for (const char* flag : {"circular", "linear", "no-title", "no-legend", "no-scale", "no-names"})
         line.AddOption(QString::fromLatin1(flag), CCommandLine::kFlag);
     for (const char* option : {"name", "title", "legend-title", "genome-length", "scale-divides", "scale-length",
                                "start", "end", "row-scale", "page-size"})
         line.AddOption(QString::fromLatin1(option), CCommandLine::kValue);
     line.AddOption(QStringLiteral("entry"), CCommandLine::kRepeatedValue);
-    if (!line.Parse(arguments))
-        return MCli::Usage(kCommand, line);
-    if (line.IsSet(QStringLiteral("help"))) {
-        MCli::Print(Help());
-        return MCli::kExitOk;
-    }
+    if (const std::optional<int> status = MCli::ParseCommand(kCommand, line, arguments, Help))
+        return *status;
     if (line.Positionals().size() != 1)
         return MCli::Usage(kCommand, QStringLiteral("expects PROJECT"));
     const bool circular = line.IsSet(QStringLiteral("circular"));
