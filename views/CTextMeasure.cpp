@@ -26,6 +26,25 @@ constexpr qint32 kNotAdditive = INT_MIN + 1;
 constexpr qint8 kNoInkRows = INT8_MIN;
 constexpr quint32 kUnknownGlyph = 0xFFFFFFFFu;
 
+// Glyphs are placed to whole 1/64 pixels: the pixel row of a baseline and
+// its 1/64 steps below that row's top.
+struct BaselinePlace
+{
+    int row;
+    int sixtyFourth;
+};
+
+BaselinePlace PlaceOfBaseline(double baselineY)
+{
+    double row = std::floor(baselineY);
+    int sixtyFourth = int(std::lround((baselineY - row) * 64));
+    if (sixtyFourth == 64) {
+        row += 1;
+        sixtyFourth = 0;
+    }
+    return {int(row), sixtyFourth};
+}
+
 }  // namespace
 
 struct CTextMeasure::AdvanceTable
@@ -248,14 +267,7 @@ bool CTextMeasure::InkRows(const QString& text, double baselineY, int& top, int&
     const qsizetype length = text.size();
     if (!std::isfinite(baselineY) || std::abs(baselineY) > 1e9 || length > kLongestCached)
         return false;
-    // Glyphs are placed to whole 1/64 pixels.
-    double row = std::floor(baselineY);
-    int sixtyFourth = int(std::lround((baselineY - row) * 64));
-    if (sixtyFourth == 64) {
-        row += 1;
-        sixtyFourth = 0;
-    }
-    const int baseRow = int(row);
+    const auto [baseRow, sixtyFourth] = PlaceOfBaseline(baselineY);
     const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
     int low = 0;
     int high = 0;
@@ -300,12 +312,7 @@ bool CTextMeasure::PlaceGlyphs(const QString& text, double baselineY, std::vecto
     const QRawFont& raw = RawFont();
     if (!raw.isValid())
         return false;
-    double row = std::floor(baselineY);
-    int sixtyFourth = int(std::lround((baselineY - row) * 64));
-    if (sixtyFourth == 64) {
-        row += 1;
-        sixtyFourth = 0;
-    }
+    const auto [row, sixtyFourth] = PlaceOfBaseline(baselineY);
     AdvanceTable& table = *mTable;
     const char16_t* chars = reinterpret_cast<const char16_t*>(text.constData());
     qint64 pen = 0;
@@ -339,7 +346,7 @@ bool CTextMeasure::PlaceGlyphs(const QString& text, double baselineY, std::vecto
         const std::pair<qint8, qint8> rows = CharacterInkRows(index, sixtyFourth);
         if (rows.first == kNoInkRows + 1)
             return false;
-        places.push_back({glyph, double(pen) / 64, int(row) + rows.first, int(row) + rows.second});
+        places.push_back({glyph, double(pen) / 64, row + rows.first, row + rows.second});
         pen += advance;
         previous = index;
     }

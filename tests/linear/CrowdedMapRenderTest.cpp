@@ -1,31 +1,13 @@
 #include "LinearMapTestSupport.h"
 
 #include "linear/CStripedVectorImage.h"
+#include "tests/views/SceneTestSupport.h"
 #include "views/CSceneRenderer.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
 
-#include <algorithm>
-#include <cstdlib>
-
-namespace {
-
-int LargestDifference(const QImage& a, const QImage& b)
-{
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q))});
-        }
-    return largest;
-}
-
-}  // namespace
 
 // A map as crowded as a whole genome's annotation at a coarse scale: arrows,
 // names and bars piled hundreds deep in the first rank. What its windows leave
