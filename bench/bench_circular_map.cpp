@@ -6,13 +6,12 @@
 // /usr/bin/time -v to see the peak memory of its scene, e.g.
 //   bench_circular_map --benchmark_filter='Build/1000000'
 
+#include "bench/BenchSupport.h"
 #include "core/CFileData.h"
 #include "views/CCircleViewConfig.h"
 #include "views/CSceneRenderer.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -56,17 +55,7 @@ CFileData& DataFile(int markers)
         }
         file.write(text);
         file.close();
-        slot->data = std::make_unique<CFileData>();
-        slot->data->SetFile(QFileInfo(path));
-        if (!slot->data->LoadData().isEmpty())
-            qFatal("cannot load the benchmark data");
-        slot->data->SetConfig(CFileData::kRoleStart, 0);
-        slot->data->SetConfig(CFileData::kRoleEnd, 1);
-        slot->data->SetConfig(CFileData::kRoleClass, 2);
-        slot->data->SetConfig(CFileData::kRoleDirection, 3);
-        slot->data->SetConfig(CFileData::kRoleName, 4);
-        slot->data->SetFileNumber(1);
-        slot->data->Finalize();
+        slot->data = BenchSupport::LoadMarkerFile(path);
     }
     return *slot->data;
 }
@@ -149,10 +138,5 @@ BENCHMARK(Render)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMilli
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchSupport::RunOffscreen(argc, argv);
 }

@@ -1,6 +1,7 @@
 // Saving maps as image files: a circular map of a million markers as a
 // double-resolution PNG (map build included) and as a vector PICT, and a
 // linear map of twenty pages as PNG pages.
+#include "bench/BenchSupport.h"
 #include "core/CFileData.h"
 #include "export/MImageExport.h"
 #include "linear/CLinearViewConfig.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -48,17 +48,7 @@ CFileData& MarkerFile(int count = kMarkers)
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
             qFatal("cannot write the marker file");
     }
-    data = std::make_unique<CFileData>();
-    data->SetFile(QFileInfo(path));
-    if (!data->TestFile().isEmpty() || !data->LoadData().isEmpty())
-        qFatal("cannot load the marker file");
-    data->SetConfig(CFileData::kRoleStart, 0);
-    data->SetConfig(CFileData::kRoleEnd, 1);
-    data->SetConfig(CFileData::kRoleClass, 2);
-    data->SetConfig(CFileData::kRoleDirection, 3);
-    data->SetConfig(CFileData::kRoleName, 4);
-    data->SetFileNumber(1);
-    data->Finalize();
+    data = BenchSupport::LoadMarkerFile(path);
     return *data;
 }
 
@@ -163,10 +153,5 @@ BENCHMARK(BM_LinearPngPages)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchSupport::RunOffscreen(argc, argv);
 }

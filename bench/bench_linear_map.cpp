@@ -1,4 +1,5 @@
 // Building, paging and painting a linear map of a million markers over 5 Mbp.
+#include "bench/BenchSupport.h"
 #include "core/CFileData.h"
 #include "linear/CLinearViewConfig.h"
 #include "linear/CStripedVectorImage.h"
@@ -7,8 +8,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QFile>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -55,17 +54,7 @@ CFileData& MarkerFile()
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
             qFatal("cannot write the marker file");
     }
-    data = std::make_unique<CFileData>();
-    data->SetFile(QFileInfo(path));
-    if (!data->TestFile().isEmpty() || !data->LoadData().isEmpty())
-        qFatal("cannot load the marker file");
-    data->SetConfig(CFileData::kRoleStart, 0);
-    data->SetConfig(CFileData::kRoleEnd, 1);
-    data->SetConfig(CFileData::kRoleClass, 2);
-    data->SetConfig(CFileData::kRoleDirection, 3);
-    data->SetConfig(CFileData::kRoleName, 4);
-    data->SetFileNumber(1);
-    data->Finalize();
+    data = BenchSupport::LoadMarkerFile(path);
     return *data;
 }
 
@@ -178,10 +167,5 @@ BENCHMARK(BM_DrawWindowEveryShape)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchSupport::RunOffscreen(argc, argv);
 }

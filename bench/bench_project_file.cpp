@@ -1,6 +1,7 @@
 // Saving and restoring a project file: one data file of 1M rows and five
 // columns, and two views (circular and linear). Targets: each under 1.5 s,
 // the project file under twice the size of the text file.
+#include "bench/BenchSupport.h"
 #include "core/CFileData.h"
 #include "linear/CLinearViewConfig.h"
 #include "project/CProject.h"
@@ -11,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -118,10 +118,5 @@ BENCHMARK(BM_RestoreProject)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchSupport::RunOffscreen(argc, argv);
 }

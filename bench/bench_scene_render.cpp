@@ -1,4 +1,5 @@
 // Rendering cost of circular and linear map scenes into an 840 x 600 image.
+#include "bench/BenchSupport.h"
 #include "linear/CLinearShape.h"
 #include "linear/CStripedVectorImage.h"
 #include "views/CGenomeArcShape.h"
@@ -9,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -169,10 +169,5 @@ BENCHMARK(BM_DrawStripedWindow)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchSupport::RunOffscreen(argc, argv);
 }
