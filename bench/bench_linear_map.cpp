@@ -107,24 +107,31 @@ void BM_PageLetter(benchmark::State& state)
 }
 BENCHMARK(BM_PageLetter)->Arg(100000)->Arg(10000)->ArgNames({"scale"})->Unit(benchmark::kMicrosecond);
 
-// One 800 x 600 window of the map, at its top, middle and bottom.
+// Draws one 800 x 600 window of the map per iteration, at its top, middle
+// and bottom in turn; `draw` paints the window whose top is given.
+template <typename DrawWindow>
+void DrawWindows(benchmark::State& state, const CLinearViewConfig& view, DrawWindow draw)
+{
+    QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+    const int tops[] = {0, view.ViewHeight() / 2, std::max(0, view.ViewHeight() - 600)};
+    int which = 0;
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        draw(painter, tops[which]);
+        painter.end();
+        which = (which + 1) % 3;
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
 void BM_DrawWindow(benchmark::State& state)
 {
     const int scale = int(state.range(0));
     const bool names = state.range(1) != 0;
     std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
     view->MakeViewImage();
-    QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
-    const int tops[] = {0, view->ViewHeight() / 2, std::max(0, view->ViewHeight() - 600)};
-    int which = 0;
-    for (auto _ : state) {
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        view->DrawImage(painter, -20, -tops[which]);
-        painter.end();
-        which = (which + 1) % 3;
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    DrawWindows(state, *view, [&view](QPainter& painter, int top) { view->DrawImage(painter, -20, -top); });
     state.counters["height"] = view->ViewHeight();
 }
 BENCHMARK(BM_DrawWindow)
@@ -142,21 +149,12 @@ void BM_DrawWindowEveryShape(benchmark::State& state)
     std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
     view->MakeViewImage();
     const CStripedVectorImage& stripes = *view->StripedImage();
-    QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
-    const int tops[] = {0, view->ViewHeight() / 2, std::max(0, view->ViewHeight() - 600)};
-    int which = 0;
-    for (auto _ : state) {
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        const int top = tops[which];
+    DrawWindows(state, *view, [&stripes](QPainter& painter, int top) {
         for (int i = 0; i < stripes.Count(); ++i) {
             if (stripes.Top(i) <= top + 600 && stripes.Top(i) + stripes.Height(i) >= top)
                 CSceneRenderer::DrawObject(painter, *stripes.NthImage(i), -20, -top, CSceneRenderer::Stacked::PaintAll);
         }
-        painter.end();
-        which = (which + 1) % 3;
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    });
 }
 BENCHMARK(BM_DrawWindowEveryShape)
     ->ArgsProduct({{100000, 10000}, {0, 1}})
