@@ -15,7 +15,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <array>
 #include <cmath>
+#include <future>
 #include <optional>
 
 namespace MImageExport {
@@ -63,6 +65,26 @@ void RenderBitmap(QImage& bitmap, const Group2D& group)
     CSceneRenderer::DrawObject(painter, group);
 }
 
+// A bitmap page being encoded and written on a second thread while the next
+// page renders: on a crowded map encoding takes a fifth of a page's time,
+// which the second core then hides.
+struct PendingPage {
+    std::future<bool> written;
+    QString path;
+    QString fileName;
+    int page = 0;
+};
+
+std::future<bool> WriteInBackground(Format format, const QImage& bitmap, const QString& path)
+{
+    // The bitmap is not drawn on again before the write has been waited for.
+    return std::async(std::launch::async, [format, &bitmap, path] {
+        if (format == Format::Png)
+            return MImageFiles::WritePng(path, bitmap);
+        return MImageFiles::WriteBytes(path, MPictBitmap::Picture(bitmap));
+    });
+}
+
 }  // namespace
 
 QString FileExt(int kind, const QString& fileType)
@@ -103,21 +125,28 @@ CImageExportResult SaveImage(CViewConfig& view, int kind, const QString& fileTyp
         return Failure(QStringLiteral("The map has no pages to save."));
 
     const int pixelsPerUnit = IsBitmap(format) && kind == kHighResolutionBitmap ? 2 : 1;
-    // One bitmap serves every page.
-    QImage bitmap;
+    // Two bitmaps take turns when there are several pages, so that one is
+    // drawn while the other is written; one serves when memory is short.
+    std::array<QImage, 2> bitmaps;
+    int bitmapCount = 0;
     if (IsBitmap(format)) {
         const QSize pixelSize = pageSize * pixelsPerUnit;
         if (format == Format::BitmapPict && !MPictBitmap::FitsPicture(pixelSize))
             return Failure(QStringLiteral("The page is too large for a PICT file."));
-        bitmap = QImage(pixelSize, QImage::Format_RGB32);
-        if (bitmap.isNull()) {
+        const int dotsPerMetre = static_cast<int>(std::lround(kScreenResolution * pixelsPerUnit * kInchesPerMetre));
+        for (int i = 0; i < std::min(pageCount, 2); ++i) {
+            QImage bitmap(pixelSize, QImage::Format_RGB32);
+            if (bitmap.isNull())
+                break;
+            bitmap.setDotsPerMeterX(dotsPerMetre);
+            bitmap.setDotsPerMeterY(dotsPerMetre);
+            bitmaps[size_t(bitmapCount++)] = bitmap;
+        }
+        if (bitmapCount == 0) {
             return Failure(QStringLiteral("Not enough memory for an image of %1 x %2 pixels.")
                                .arg(pixelSize.width())
                                .arg(pixelSize.height()));
         }
-        const int dotsPerMetre = static_cast<int>(std::lround(kScreenResolution * pixelsPerUnit * kInchesPerMetre));
-        bitmap.setDotsPerMeterX(dotsPerMetre);
-        bitmap.setDotsPerMeterY(dotsPerMetre);
     } else if (format == Format::VectorPict
                && (pageSize.width() > kLargestVectorPict || pageSize.height() > kLargestVectorPict)) {
         return Failure(QStringLiteral("The page is too large for a PICT file."));
@@ -142,6 +171,22 @@ CImageExportResult SaveImage(CViewConfig& view, int kind, const QString& fileTyp
     }
 
     QStringList written;
+    std::optional<PendingPage> pending;
+    // Waits for the page being written in the background, if any: records it
+    // once written, or gives the failure to report.
+    const auto finishPending = [&]() -> std::optional<CImageExportResult> {
+        if (!pending)
+            return std::nullopt;
+        PendingPage done = std::move(*pending);
+        pending.reset();
+        if (done.written.get()) {
+            written.append(done.fileName);
+            return std::nullopt;
+        }
+        folder.Abandon();
+        return Failure(WriteFailedMessage(done.path), done.page, static_cast<int>(written.size()));
+    };
+
     for (int page = 0; page < pageCount; ++page) {
         const auto group = view.GetImage(page);
         Q_ASSERT(group);
@@ -155,16 +200,21 @@ CImageExportResult SaveImage(CViewConfig& view, int kind, const QString& fileTyp
 
         const QString fileName = PageFileName(page, ext);
         const QString path = intoFolder ? folder.PagePath(fileName) : target;
+        if (IsBitmap(format)) {
+            QImage& bitmap = bitmaps[size_t(page % bitmapCount)];
+            // With one bitmap, the page before must be out of it first.
+            if (bitmapCount == 1) {
+                if (auto failure = finishPending())
+                    return *failure;
+            }
+            RenderBitmap(bitmap, *group);
+            if (auto failure = finishPending())
+                return *failure;
+            pending = PendingPage{WriteInBackground(format, bitmap, path), path, fileName, page};
+            continue;
+        }
         bool ok = false;
         switch (format) {
-        case Format::Png:
-            RenderBitmap(bitmap, *group);
-            ok = MImageFiles::WritePng(path, bitmap);
-            break;
-        case Format::BitmapPict:
-            RenderBitmap(bitmap, *group);
-            ok = MImageFiles::WriteBytes(path, MPictBitmap::Picture(bitmap));
-            break;
         case Format::VectorPict:
             ok = MImageFiles::WriteBytes(path, CPictVectorWriter::Picture(*group, pageSize));
             break;
@@ -173,6 +223,9 @@ CImageExportResult SaveImage(CViewConfig& view, int kind, const QString& fileTyp
             break;
         case Format::Pdf:
             ok = pdf->AddPage(*group);
+            break;
+        case Format::Png:
+        case Format::BitmapPict:
             break;
         }
         if (!ok) {
@@ -183,6 +236,8 @@ CImageExportResult SaveImage(CViewConfig& view, int kind, const QString& fileTyp
         }
         written.append(fileName);
     }
+    if (auto failure = finishPending())
+        return *failure;
 
     if (pdf && !pdf->Close())
         return Failure(WriteFailedMessage(target));

@@ -1,34 +1,21 @@
 #include "export/MImageFiles.h"
 
+#include "export/MPngEncoder.h"
 #include "views/CSceneRenderer.h"
 #include "views/Group2D.h"
 
-#include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
 
 namespace MImageFiles {
 
-namespace {
-
-// Qt maps PNG quality q to deflate level (100 - q) * 9 / 91; 80 gives level 1.
-constexpr int kFastestCompressionQuality = 80;
-
-}  // namespace
-
 bool WritePng(const QString& path, const QImage& image)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    // RGB888 makes the writer store three bytes a pixel, no alpha.
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    QImageWriter writer(&file, "png");
-    // The fastest deflate level: maps are mostly flat colour, which it packs
-    // as small as the default level does, in about two thirds of the time.
-    writer.setQuality(kFastestCompressionQuality);
-    if (!writer.write(rgb))
+    if (!MPngEncoder::Write(file, image))
         return false;
     return file.commit();
 }

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake
+  build-essential cmake zlib1g-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2

@@ -274,22 +274,38 @@ TEST(ImageExportTest, AFileOfTheFolderNameIsReplacedOnceThePagesAreWritten)
 
 TEST(ImageExportTest, AFailedPageStopsTheExportAndRestoresTheGroups)
 {
-    QTemporaryDir folder;
-    PagedTestView view(3);
-    const QString target = folder.filePath("pages");
-    QDir().mkdir(target);
-    // A folder where page 2's file must go: it cannot be written, and must survive.
-    QDir().mkdir(target + "/P002.png");
-    WriteFile(target + "/P002.png/inside.txt", "keep me");
-    const CImageExportResult result = SaveImage(view, 0, MImageExport::kPngFileType, target);
-    EXPECT_FALSE(result.Succeeded());
-    EXPECT_EQ(result.mFailedPage, 1);
-    EXPECT_EQ(result.mPagesWritten, 1);
-    EXPECT_TRUE(result.mMessage.contains("P002.png")) << result.mMessage.toStdString();
-    EXPECT_TRUE(view.GroupsUntouched());
-    // Page 1 stays, page 3 was not written.
-    EXPECT_EQ(Entries(target), (QStringList{"P001.png", "P002.png"}));
-    EXPECT_EQ(ReadFile(target + "/P002.png/inside.txt"), QByteArray("keep me"));
+    // Bitmap pages are written while the next one is drawn: a failure shows
+    // one page late, and must still be reported for its own page, also when
+    // it is the last page.
+    const struct {
+        const char* name;
+        int pages;
+        QString fileType;
+        QString blocked;
+        QStringList left;
+    } cases[] = {
+        {"png, page 2 of 3", 3, MImageExport::kPngFileType, "P002.png", {"P001.png", "P002.png"}},
+        {"pict, last page", 2, MImageExport::kPictFileType, "P002.pct", {"P001.pct", "P002.pct"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir folder;
+        PagedTestView view(c.pages);
+        const QString target = folder.filePath("pages");
+        QDir().mkdir(target);
+        // A folder where page 2's file must go: it cannot be written, and must survive.
+        QDir().mkdir(target + "/" + c.blocked);
+        WriteFile(target + "/" + c.blocked + "/inside.txt", "keep me");
+        const CImageExportResult result = SaveImage(view, 0, c.fileType, target);
+        EXPECT_FALSE(result.Succeeded());
+        EXPECT_EQ(result.mFailedPage, 1);
+        EXPECT_EQ(result.mPagesWritten, 1);
+        EXPECT_TRUE(result.mMessage.contains(c.blocked)) << result.mMessage.toStdString();
+        EXPECT_TRUE(view.GroupsUntouched());
+        // Page 1 stays, page 3 was not written.
+        EXPECT_EQ(Entries(target), c.left);
+        EXPECT_EQ(ReadFile(target + "/" + c.blocked + "/inside.txt"), QByteArray("keep me"));
+    }
 }
 
 TEST(ImageExportTest, UnusableTargetsAndViewsGiveMessages)
