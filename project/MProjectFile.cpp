@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <future>
+
 namespace MProjectFile {
 
 const char* const kFileTag = "KYQL";
@@ -55,12 +57,14 @@ QString Save(CProject& project, const QString& path, qint64* shortenedCellCount)
     return message;
 }
 
-QString RestoreFrom(QIODevice& device, std::unique_ptr<CProject>& project)
+namespace {
+
+QString RestoreFrame(QIODevice& device, std::unique_ptr<CProject>& project, CBinaryFileTool::Digest digest)
 {
     CBinaryStream io(&device);
     io.SetLittleEndian(true);
     CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
-    if (!tool.BeginFile(QString::fromLatin1(kFileTag)))
+    if (!tool.BeginFile(QString::fromLatin1(kFileTag), digest))
         return QString::fromLatin1(kNotReadable);
     auto restored = std::make_unique<CProject>();
     const QString message = restored->Restore(io);
@@ -71,6 +75,27 @@ QString RestoreFrom(QIODevice& device, std::unique_ptr<CProject>& project)
     return QString();
 }
 
+// Whether the file open as `handle` is a whole project frame with its
+// digest. Reads through a handle of its own on the same file, even if its
+// path has been given to another file since.
+bool HasIntactFrame(int handle)
+{
+    QFile again(QStringLiteral("/proc/self/fd/%1").arg(handle));
+    if (!again.open(QIODevice::ReadOnly))
+        return false;
+    CBinaryStream io(&again);
+    io.SetLittleEndian(true);
+    CBinaryFileTool tool(io, CBinaryFileTool::ReadMode);
+    return tool.BeginFile(QString::fromLatin1(kFileTag));
+}
+
+}  // namespace
+
+QString RestoreFrom(QIODevice& device, std::unique_ptr<CProject>& project)
+{
+    return RestoreFrame(device, project, CBinaryFileTool::Digest::Verify);
+}
+
 QString Restore(const QString& path, std::unique_ptr<CProject>& project)
 {
     QFile file(path);
@@ -78,7 +103,18 @@ QString Restore(const QString& path, std::unique_ptr<CProject>& project)
     // a pipe could block.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return QString::fromLatin1(kOpenError);
-    return RestoreFrom(file, project);
+    // Checking the digest reads the whole file, which takes as long as reading
+    // the project from it: it is done on a second thread meanwhile, and a
+    // file that fails it is refused whatever the project read from it.
+    std::future<bool> intact = std::async(std::launch::async, [handle = file.handle()] { return HasIntactFrame(handle); });
+    std::unique_ptr<CProject> restored;
+    const QString message = RestoreFrame(file, restored, CBinaryFileTool::Digest::LeaveUnchecked);
+    if (!intact.get())
+        return QString::fromLatin1(kNotReadable);
+    if (!message.isEmpty())
+        return message;
+    project = std::move(restored);
+    return QString();
 }
 
 }  // namespace MProjectFile

@@ -178,7 +178,7 @@ qint32 CBinaryFileTool::EndBlock()
                                                   std::numeric_limits<qint32>::max()));
 }
 
-bool CBinaryFileTool::BeginFile(const QString& tag)
+bool CBinaryFileTool::BeginFile(const QString& tag, Digest digest)
 {
     CheckMode();
     if (mMode == WriteMode)
@@ -190,6 +190,11 @@ bool CBinaryFileTool::BeginFile(const QString& tag)
     const qint32 length = mIO.ReadInt32();
     if (mIO.Error() || length < 0 || mIO.BytesLeft() - kDigestSize < length)
         return false;
+    if (digest == Digest::LeaveUnchecked) {
+        mNextLoc = mBeginLoc + 4 + length + kDigestSize;
+        EnterBlock(mBeginLoc + 4 + length);
+        return true;
+    }
     const QByteArray computed = CalcMD5(length);
     const QByteArray stored = mIO.ReadBytes(kDigestSize);
     if (mIO.Error() || stored != computed)

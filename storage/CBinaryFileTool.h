@@ -51,9 +51,14 @@ public:
     // the reader minus the block's end (0 = consumed exactly).
     qint32 EndBlock();
 
+    // Whether reading a frame checks its digest at BeginFile. A reader that
+    // leaves it unchecked must check the frame by other means (such as a
+    // second reader that verifies it) before it trusts what it read.
+    enum class Digest { Verify, LeaveUnchecked };
+
     // As BeginBlock; reading also verifies the digest (reads the content once)
-    // and leaves the stream at the start of the content.
-    bool BeginFile(const QString& tag);
+    // unless told not to, and leaves the stream at the start of the content.
+    bool BeginFile(const QString& tag, Digest digest = Digest::Verify);
     // Writing: patches the length, appends the digest, flushes the stream and
     // returns the content length, or -1 when any of it (the frame's header
     // included) did not reach the device. The stream must be readable too: the digest is computed

@@ -189,6 +189,30 @@ TEST(CBinaryFileTool, ReadingAFrameVerifiesTheDigestAndStopsAtTheContent)
     EXPECT_TRUE(partly.stream->AtEnd());
 }
 
+TEST(CBinaryFileTool, AFrameReadUncheckedStillKeepsToItsBounds)
+{
+    const QByteArray content = Hex("0500000068656c6c6f");
+    QByteArray damaged = WriteFrame("KYQL", content) + Hex("ee");
+    damaged[14] = 'X';  // a content byte: the digest no longer matches
+    MemoryStream m(damaged);
+    CBinaryFileTool tool(*m.stream, CBinaryFileTool::ReadMode);
+    ASSERT_TRUE(tool.BeginFile("KYQL", CBinaryFileTool::Digest::LeaveUnchecked));
+    EXPECT_EQ(m.stream->Position(), 12);
+    EXPECT_EQ(m.stream->BytesLeft(), content.size());
+    m.stream->ReadInt32();
+    EXPECT_EQ(tool.EndFile(), 4 - content.size());
+    EXPECT_EQ(m.stream->ReadUInt8(), 0xee);  // past the digest
+    EXPECT_EQ(m.stream->ReadLimit(), -1);
+
+    // The tag and a length that does not fit are still refused.
+    MemoryStream otherTag(damaged);
+    EXPECT_FALSE(CBinaryFileTool(*otherTag.stream, CBinaryFileTool::ReadMode)
+                     .BeginFile("PREF", CBinaryFileTool::Digest::LeaveUnchecked));
+    MemoryStream cut(damaged.left(damaged.size() - 2));
+    EXPECT_FALSE(CBinaryFileTool(*cut.stream, CBinaryFileTool::ReadMode)
+                     .BeginFile("KYQL", CBinaryFileTool::Digest::LeaveUnchecked));
+}
+
 TEST(CBinaryFileTool, AnyChangedOrMissingByteOfAFrameIsRefused)
 {
     const QByteArray frame = WriteFrame("KYQL", Hex("0102030405060708090a"));
