@@ -46,8 +46,9 @@ TEST(CliImportTest, ImportsBothSamplesWithTheirRoles)
     int total = 0;
     for (const QJsonValue& c : classes) {
         total += c.toObject().value("count").toInt();
-        if (c.toObject().value("name").toString() == "gneg")
+        if (c.toObject().value("name").toString() == "gneg") {
             EXPECT_EQ(c.toObject().value("count").toInt(), 31);
+        }
     }
     EXPECT_EQ(total, 63);
 
