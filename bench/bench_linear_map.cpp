@@ -125,6 +125,8 @@ void DrawWindows(benchmark::State& state, const CLinearViewConfig& view, DrawWin
     }
 }
 
+// After the first round the windows are repainted from the stripe tiles the
+// map keeps.
 void BM_DrawWindow(benchmark::State& state)
 {
     const int scale = int(state.range(0));
@@ -133,8 +135,31 @@ void BM_DrawWindow(benchmark::State& state)
     view->MakeViewImage();
     DrawWindows(state, *view, [&view](QPainter& painter, int top) { view->DrawImage(painter, -20, -top); });
     state.counters["height"] = view->ViewHeight();
+    state.counters["tile_MB"] = double(view->StripedImage()->TileBytes()) / (1 << 20);
 }
 BENCHMARK(BM_DrawWindow)
+    ->ArgsProduct({{100000, 10000}, {0, 1}})
+    ->ArgNames({"scale", "names"})
+    ->Unit(benchmark::kMillisecond);
+
+// The same windows painted as if never seen: the stripe tiles kept from the
+// previous window are given up first, so every stripe is rendered anew.
+void BM_DrawWindowFirstPaint(benchmark::State& state)
+{
+    const int scale = int(state.range(0));
+    const bool names = state.range(1) != 0;
+    std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
+    view->MakeViewImage();
+    const CStripedVectorImage& stripes = *view->StripedImage();
+    DrawWindows(state, *view, [&state, &view, &stripes](QPainter& painter, int top) {
+        state.PauseTiming();
+        stripes.DropTiles();
+        state.ResumeTiming();
+        view->DrawImage(painter, -20, -top);
+    });
+    state.counters["tile_MB"] = double(stripes.TileBytes()) / (1 << 20);
+}
+BENCHMARK(BM_DrawWindowFirstPaint)
     ->ArgsProduct({{100000, 10000}, {0, 1}})
     ->ArgNames({"scale", "names"})
     ->Unit(benchmark::kMillisecond);

@@ -20,6 +20,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <unordered_set>
 #include <vector>
@@ -257,6 +258,7 @@ public:
         ClearMarked();
         if (mHeld.size() < size_t(pixels))
             mHeld.assign(size_t(pixels), kUnknown);
+        mPremultiplied = format == QImage::Format_ARGB32_Premultiplied;
         mWidth = image->width();
         mHeight = image->height();
         mBits = image->constBits();
@@ -355,11 +357,19 @@ public:
     int ClampY(double y) const { return int(std::clamp(y, 0.0, double(mHeight))); }
 
 private:
-    static bool Near(QRgb pixel, RgbColor color)
+    // Whether the pixel shows `color` to within kSettledTolerance over any
+    // background: opaque, or on a premultiplied image so nearly opaque that
+    // what may show through keeps it within. A transparent pixel holds no colour.
+    bool Near(QRgb pixel, RgbColor color) const
     {
-        return qAlpha(pixel) == 255 && std::abs(qRed(pixel) - int((color >> 16) & 0xFF)) <= kSettledTolerance
-            && std::abs(qGreen(pixel) - int((color >> 8) & 0xFF)) <= kSettledTolerance
-            && std::abs(qBlue(pixel) - int(color & 0xFF)) <= kSettledTolerance;
+        const int deficit = 255 - qAlpha(pixel);
+        if (deficit != 0 && (!mPremultiplied || deficit > kSettledTolerance))
+            return false;
+        const auto holds = [deficit](int value, int wanted) {
+            return value >= wanted - kSettledTolerance && value + deficit <= wanted + kSettledTolerance;
+        };
+        return holds(qRed(pixel), int((color >> 16) & 0xFF)) && holds(qGreen(pixel), int((color >> 8) & 0xFF))
+            && holds(qBlue(pixel), int(color & 0xFF));
     }
 
     static bool AllEqual(const quint8* bytes, int count, quint8 id)
@@ -393,6 +403,7 @@ private:
     }
 
     bool mActive = false;
+    bool mPremultiplied = false;
     std::vector<quint8> mHeld;
     int mWidth = 0;
     int mHeight = 0;
@@ -448,6 +459,144 @@ bool LinesOf(const Object2D& o, std::array<const CurveShape*, kMaxLinesInStamp>&
     }
     count = g.Count();
     return true;
+}
+
+// A box holding all a shape other than a name or a group paints, in the
+// coordinates it is placed in; false for names and groups.
+bool ShapeBox(const Object2D& o, QRectF& box)
+{
+    switch (o.ObjectKind()) {
+    case Object2D::Kind::Rect:
+    case Object2D::Kind::Oval:
+    case Object2D::Kind::Arc:
+    case Object2D::Kind::RoundRect: {
+        const double pen = HasOutline(o) ? o.BorderWidth() : 0;
+        box = BoxOf(static_cast<const RectShape&>(o)).normalized().adjusted(-pen, -pen, pen, pen);
+        return true;
+    }
+    case Object2D::Kind::Curve: {
+        const auto& c = static_cast<const CurveShape&>(o);
+        double left = std::min(c.X(), c.X2());
+        double right = std::max(c.X(), c.X2());
+        double top = std::min(c.Y(), c.Y2());
+        double bottom = std::max(c.Y(), c.Y2());
+        for (int i = 0; i < c.Order(); ++i) {
+            left = std::min(left, c.ControlX(i));
+            right = std::max(right, c.ControlX(i));
+            top = std::min(top, c.ControlY(i));
+            bottom = std::max(bottom, c.ControlY(i));
+        }
+        const double pen = c.BorderWidth();
+        box = QRectF(QPointF(left - pen, top - pen), QPointF(right + pen, bottom + pen));
+        return true;
+    }
+    case Object2D::Kind::Figure: {
+        const auto& f = static_cast<const FigureShape&>(o);
+        if (f.Count() == 0) {
+            box = QRectF();
+            return true;
+        }
+        double left = f.Item(0)->X();
+        double right = left;
+        double top = f.Item(0)->Y();
+        double bottom = top;
+        for (int i = 0; i < f.Count(); ++i) {
+            const CurveShape& edge = *f.Item(i);
+            left = std::min({left, edge.X(), edge.X2()});
+            right = std::max({right, edge.X(), edge.X2()});
+            top = std::min({top, edge.Y(), edge.Y2()});
+            bottom = std::max({bottom, edge.Y(), edge.Y2()});
+        }
+        // Mitred corners reach out up to the miter limit (2) times half the pen.
+        const double pen = HasOutline(f) ? f.BorderWidth() : 0;
+        box = QRectF(QPointF(left - pen, top - pen), QPointF(right + pen, bottom + pen));
+        return true;
+    }
+    case Object2D::Kind::Pixmap: {
+        const auto& p = static_cast<const PixmapShape&>(o);
+        box = QRectF(p.X() - p.SourceWidth() / 2, p.Y() - p.SourceHeight() / 2, p.SourceWidth(), p.SourceHeight())
+                  .normalized();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// The rows a name may ink, as a box of no width at its centre: generous
+// about ascent, descent and underline.
+QRectF TextRows(const StringShape& s)
+{
+    const double size = std::ceil(std::max(s.TextSize(), 1.0));
+    return QRectF(QPointF(s.X(), s.Y() - 2 * size), QPointF(s.X(), s.Y() + size));
+}
+
+// The box of a name `width` wide, also generous about italic overhang.
+QRectF TextBox(const StringShape& s, double width)
+{
+    const double half = width / 2 + std::ceil(std::max(s.TextSize(), 1.0));
+    return TextRows(s).adjusted(-half, 0, half, 0);
+}
+
+double MeasuredWidth(const StringShape& s)
+{
+    CTextMeasure& measure = CTextMeasure::Shared();
+    measure.SetFont(s.TextFont(), s.TextSize(), s.Bold(), s.Italic(), s.Underline());
+    return measure.Width(s.Text());
+}
+
+// A width the name cannot exceed, found without measuring: printable ASCII
+// advances stay well below two ems in any text font. Infinite for other text.
+double UnmeasuredWidthBound(const StringShape& s)
+{
+    for (const QChar c : s.Text()) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+            return std::numeric_limits<double>::infinity();
+    }
+    return 2 * std::ceil(std::max(s.TextSize(), 1.0)) * double(s.Text().size());
+}
+
+// The whole area `o` paints, in the coordinates it is placed in; false when
+// some coordinate is not a finite number.
+bool WholeBox(const Object2D& o, QRectF& box)
+{
+    if (o.ObjectKind() == Object2D::Kind::String) {
+        box = TextBox(static_cast<const StringShape&>(o), MeasuredWidth(static_cast<const StringShape&>(o)));
+    } else if (o.ObjectKind() == Object2D::Kind::Group) {
+        const auto& g = static_cast<const Group2D&>(o);
+        QRectF items;
+        bool any = false;
+        // Names last: one that cannot reach out of what the rest paints
+        // needs no measuring, and a crowded map has tens of thousands.
+        for (const Object2DRef& item : g.Items()) {
+            if (item->ObjectKind() == Object2D::Kind::String)
+                continue;
+            QRectF itemBox;
+            if (!WholeBox(*item, itemBox))
+                return false;
+            items = any ? items.united(itemBox) : itemBox;
+            any = true;
+        }
+        for (const Object2DRef& item : g.Items()) {
+            if (item->ObjectKind() != Object2D::Kind::String)
+                continue;
+            const auto& name = static_cast<const StringShape&>(*item);
+            if (any && items.contains(TextBox(name, UnmeasuredWidthBound(name))))
+                continue;
+            QRectF itemBox;
+            if (!WholeBox(name, itemBox))
+                return false;
+            items = any ? items.united(itemBox) : itemBox;
+            any = true;
+        }
+        const QPointF topLeft(g.X() + g.Scale() * items.left(), g.Y() + g.Scale() * items.top());
+        const QPointF bottomRight(g.X() + g.Scale() * items.right(), g.Y() + g.Scale() * items.bottom());
+        box = QRectF(topLeft, bottomRight).normalized();
+    } else if (!ShapeBox(o, box)) {
+        return false;
+    }
+    return std::isfinite(box.left()) && std::isfinite(box.right()) && std::isfinite(box.top())
+        && std::isfinite(box.bottom());
 }
 
 class Renderer
@@ -573,71 +722,17 @@ private:
     // A box holding all the object paints, in the coordinates it is placed in.
     bool PaintedBounds(const Object2D& o, QRectF& box, int depth)
     {
+        if (ShapeBox(o, box))
+            return true;
         switch (o.ObjectKind()) {
-        case Object2D::Kind::Rect:
-        case Object2D::Kind::Oval:
-        case Object2D::Kind::Arc:
-        case Object2D::Kind::RoundRect: {
-            const double pen = HasOutline(o) ? o.BorderWidth() : 0;
-            box = BoxOf(static_cast<const RectShape&>(o)).normalized().adjusted(-pen, -pen, pen, pen);
-            return true;
-        }
-        case Object2D::Kind::Curve: {
-            const auto& c = static_cast<const CurveShape&>(o);
-            double left = std::min(c.X(), c.X2());
-            double right = std::max(c.X(), c.X2());
-            double top = std::min(c.Y(), c.Y2());
-            double bottom = std::max(c.Y(), c.Y2());
-            for (int i = 0; i < c.Order(); ++i) {
-                left = std::min(left, c.ControlX(i));
-                right = std::max(right, c.ControlX(i));
-                top = std::min(top, c.ControlY(i));
-                bottom = std::max(bottom, c.ControlY(i));
-            }
-            const double pen = c.BorderWidth();
-            box = QRectF(QPointF(left - pen, top - pen), QPointF(right + pen, bottom + pen));
-            return true;
-        }
-        case Object2D::Kind::Figure: {
-            const auto& f = static_cast<const FigureShape&>(o);
-            if (f.Count() == 0) {
-                box = QRectF();
-                return true;
-            }
-            double left = f.Item(0)->X();
-            double right = left;
-            double top = f.Item(0)->Y();
-            double bottom = top;
-            for (int i = 0; i < f.Count(); ++i) {
-                const CurveShape& edge = *f.Item(i);
-                left = std::min({left, edge.X(), edge.X2()});
-                right = std::max({right, edge.X(), edge.X2()});
-                top = std::min({top, edge.Y(), edge.Y2()});
-                bottom = std::max({bottom, edge.Y(), edge.Y2()});
-            }
-            // Mitred corners reach out up to the miter limit (2) times half the pen.
-            const double pen = HasOutline(f) ? f.BorderWidth() : 0;
-            box = QRectF(QPointF(left - pen, top - pen), QPointF(right + pen, bottom + pen));
-            return true;
-        }
         case Object2D::Kind::String: {
             const auto& s = static_cast<const StringShape&>(o);
-            // Generous about ascent, descent, underline and italic overhang.
-            const double size = std::ceil(std::max(s.TextSize(), 1.0));
-            const double top = s.Y() - 2 * size;
-            const double bottom = s.Y() + size;
-            if (bottom < mVisible.top() || top > mVisible.bottom()) {
-                box = QRectF(QPointF(s.X(), top), QPointF(s.X(), bottom));
+            const QRectF rows = TextRows(s);
+            if (rows.bottom() < mVisible.top() || rows.top() > mVisible.bottom()) {
+                box = rows;
                 return true;
             }
-            const double half = TextWidth(s) / 2 + size;
-            box = QRectF(QPointF(s.X() - half, top), QPointF(s.X() + half, bottom));
-            return true;
-        }
-        case Object2D::Kind::Pixmap: {
-            const auto& p = static_cast<const PixmapShape&>(o);
-            box = QRectF(p.X() - p.SourceWidth() / 2, p.Y() - p.SourceHeight() / 2, p.SourceWidth(), p.SourceHeight())
-                      .normalized();
+            box = TextBox(s, TextWidth(s));
             return true;
         }
         case Object2D::Kind::Group: {
@@ -654,17 +749,13 @@ private:
             }
             return true;
         }
+        default:
+            return false;
         }
-        return false;
     }
 
     // Sets the measuring (and, when `paint`, the painter's) font for the text.
-    double TextWidth(const StringShape& s)
-    {
-        CTextMeasure& measure = CTextMeasure::Shared();
-        measure.SetFont(s.TextFont(), s.TextSize(), s.Bold(), s.Italic(), s.Underline());
-        return measure.Width(s.Text());
-    }
+    double TextWidth(const StringShape& s) { return MeasuredWidth(s); }
 
     // Draws an item of a group unless it is out of sight or, stacked on
     // pixels that already hold its colour, would change nothing.
@@ -1422,4 +1513,12 @@ void CSceneRenderer::DrawObject(QPainter& painter, const Object2D& object, doubl
     Renderer renderer(painter, stacked == Stacked::LeaveOutSettled);
     renderer.Draw(object);
     painter.restore();
+}
+
+std::optional<QRectF> CSceneRenderer::PaintedArea(const Object2D& object)
+{
+    QRectF box;
+    if (!WholeBox(object, box))
+        return std::nullopt;
+    return box;
 }

@@ -2,6 +2,10 @@
 
 #include "views/Object2D.h"
 
+#include <QRectF>
+
+#include <optional>
+
 class QPainter;
 
 // The one renderer of vector scenes: screen, PNG, SVG, PDF and printing all
@@ -35,4 +39,8 @@ public:
     // PaintAll paints every stacked shape, for comparing with.
     static void DrawObject(QPainter& painter, const Object2D& object, double x = 0, double y = 0,
                            Stacked stacked = Stacked::LeaveOutSettled);
+    // A box, in the coordinates `object` is placed in, holding every pixel
+    // DrawObject paints of it but for antialiasing's last two pixels; names are
+    // measured for it. Empty when some coordinate is not a finite number.
+    static std::optional<QRectF> PaintedArea(const Object2D& object);
 };
