@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -56,6 +58,17 @@ void CStripedVectorImage::Append(Object2DRef shape)
 void CStripedVectorImage::Draw(QPainter& g, int x, int y, int height) const
 {
     const bool useTiles = mTileBudget > 0 && TilesFit(g);
+    // The picture rows landing on the device (or its clip).
+    qint64 rowsTop = 0;
+    qint64 rowsBottom = 0;
+    if (useTiles) {
+        QRect shown(0, 0, g.device()->width(), g.device()->height());
+        if (g.hasClipping())
+            shown &= g.deviceTransform().mapRect(g.clipBoundingRect()).toAlignedRect();
+        const qint64 shift = qint64(y) - qint64(g.deviceTransform().dy());
+        rowsTop = shown.top() + shift;
+        rowsBottom = shown.bottom() + 1 + shift;
+    }
     ++mDrawCount;
     const qint64 windowBottom = qint64(y) + height;
     for (size_t i = 0; i < mGroup.size(); ++i) {
@@ -63,11 +76,40 @@ void CStripedVectorImage::Draw(QPainter& g, int x, int y, int height) const
             break;
         if (qint64(mTop[i]) + mHeight[i] < y)
             continue;
-        if (const Tile* tile = useTiles ? TileOf(i) : nullptr)
-            g.drawImage(QPointF(double(tile->origin.x()) - x, double(tile->origin.y()) - y), tile->image);
-        else
+        if (!useTiles) {
             CSceneRenderer::DrawObject(g, *mGroup[i], -x, -y);
+            continue;
+        }
+        const Tile* tile = TileOf(i, rowsTop, rowsBottom);
+        if (tile == nullptr) {
+            CSceneRenderer::DrawObject(g, *mGroup[i], -x, -y);
+            continue;
+        }
+        if (tile->validTop < tile->validBottom) {
+            const QRectF rows(0, tile->validTop, tile->image.width(), tile->validBottom - tile->validTop);
+            g.drawImage(QPointF(double(tile->origin.x()) - x, double(tile->origin.y()) + tile->validTop - y),
+                        tile->image, rows);
+        }
     }
+}
+
+bool CStripedVectorImage::RenderRows(const Group2D& group, Tile& tile, int top, int bottom)
+{
+    if (top >= bottom)
+        return true;
+    // On an image of those rows alone: under a clip the painter rounds the
+    // edges of shapes differently.
+    QImage rows(tile.image.width(), bottom - top, QImage::Format_ARGB32_Premultiplied);
+    if (rows.isNull())
+        return false;
+    rows.fill(Qt::transparent);
+    {
+        QPainter painter(&rows);
+        CSceneRenderer::DrawObject(painter, group, -double(tile.origin.x()), -(double(tile.origin.y()) + top));
+    }
+    for (int row = 0; row < rows.height(); ++row)
+        std::memcpy(tile.image.scanLine(top + row), rows.constScanLine(row), size_t(rows.bytesPerLine()));
+    return true;
 }
 
 bool CStripedVectorImage::TilesFit(const QPainter& g)
@@ -87,11 +129,19 @@ bool CStripedVectorImage::TilesFit(const QPainter& g)
         || g.compositionMode() != QPainter::CompositionMode_SourceOver)
         return false;
     const QTransform& toDevice = g.deviceTransform();
-    return toDevice.type() <= QTransform::TxTranslate && toDevice.dx() == std::round(toDevice.dx())
-        && toDevice.dy() == std::round(toDevice.dy());
+    if (toDevice.type() > QTransform::TxTranslate || toDevice.dx() != std::round(toDevice.dx())
+        || toDevice.dy() != std::round(toDevice.dy()))
+        return false;
+    // A clip through part of a pixel would cover each shape partly: not the same.
+    if (g.hasClipping()) {
+        const QRectF clip = toDevice.mapRect(g.clipBoundingRect());
+        if (clip != QRectF(clip.toAlignedRect()))
+            return false;
+    }
+    return std::abs(toDevice.dy()) < INT_MAX / 2;
 }
 
-const CStripedVectorImage::Tile* CStripedVectorImage::TileOf(size_t index) const
+const CStripedVectorImage::Tile* CStripedVectorImage::TileOf(size_t index, qint64 rowsTop, qint64 rowsBottom) const
 {
     const Group2D& group = *mGroup[index];
     const auto found = mTiles.find(index);
@@ -105,8 +155,30 @@ const CStripedVectorImage::Tile* CStripedVectorImage::TileOf(size_t index) const
     Tile& tile = mTiles[index];
     if (tile.drawShapes)
         return nullptr;
+    const auto neededRows = [&tile, rowsTop, rowsBottom]() {
+        const qint64 top = std::max<qint64>(rowsTop - tile.origin.y(), 0);
+        const qint64 bottom = std::min<qint64>(rowsBottom - tile.origin.y(), tile.image.height());
+        return top < bottom ? std::pair<int, int>(int(top), int(bottom)) : std::pair<int, int>(0, 0);
+    };
     if (!tile.image.isNull()) {
         tile.lastUse = mDrawCount;
+        const auto [top, bottom] = neededRows();
+        if (top >= bottom)
+            return &tile;
+        if (tile.validTop >= tile.validBottom) {
+            if (!RenderRows(group, tile, top, bottom))
+                return nullptr;
+            tile.validTop = top;
+            tile.validBottom = bottom;
+            return &tile;
+        }
+        // The rendered rows stay one run: a gap is rendered with what is needed.
+        if (!RenderRows(group, tile, std::min(top, tile.validTop), tile.validTop))
+            return nullptr;
+        tile.validTop = std::min(top, tile.validTop);
+        if (!RenderRows(group, tile, tile.validBottom, std::max(bottom, tile.validBottom)))
+            return nullptr;
+        tile.validBottom = std::max(bottom, tile.validBottom);
         return &tile;
     }
     tile.group = &group;
@@ -136,15 +208,13 @@ const CStripedVectorImage::Tile* CStripedVectorImage::TileOf(size_t index) const
     if (image.isNull())
         return nullptr;  // out of memory: draw the shapes
     image.fill(Qt::transparent);
-    QPainter painter(&image);
-    CSceneRenderer::DrawObject(painter, group, -left, -top);
-    painter.end();
     tile.image = std::move(image);
     tile.origin = QPoint(int(left), int(top));
-    tile.lastUse = mDrawCount;
+    tile.validTop = 0;
+    tile.validBottom = 0;
     mTileBytes += tile.image.sizeInBytes();
     mHeld.push_back(index);
-    return &tile;
+    return TileOf(index, rowsTop, rowsBottom);
 }
 
 bool CStripedVectorImage::MakeRoom(qint64 bytes) const

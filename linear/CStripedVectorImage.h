@@ -66,6 +66,10 @@ private:
     {
         QImage image;  // null while none is held
         QPoint origin;  // the picture point of the image's top left
+        // The image rows rendered so far, validTop .. validBottom - 1: a
+        // window paints only the rows it shows.
+        int validTop = 0;
+        int validBottom = 0;
         quint64 lastUse = 0;
         // No tile can be made for the stripe (too large for the budget, or
         // of unknown extent): its shapes are drawn.
@@ -80,8 +84,12 @@ private:
     size_t Resolve(int index) const;
     // Whether tiles drawn on the painter land exactly as the shapes would.
     static bool TilesFit(const QPainter& g);
-    // The stripe's tile, made now if needed; null when it is drawn shape by shape.
-    const Tile* TileOf(size_t index) const;
+    // The stripe's tile with at least its rows within the picture rows
+    // rowsTop .. rowsBottom - 1 rendered, made now if needed; null when the
+    // stripe is drawn shape by shape.
+    const Tile* TileOf(size_t index, qint64 rowsTop, qint64 rowsBottom) const;
+    // False when there is no memory for it.
+    static bool RenderRows(const Group2D& group, Tile& tile, int top, int bottom);
     // Gives up tiles not drawn by the current Draw, least recently drawn first,
     // until `bytes` more fit the budget; false when they cannot.
     bool MakeRoom(qint64 bytes) const;

@@ -120,6 +120,7 @@ struct Device
     QSize size;
     double ratio = 1;
     std::function<void(QPainter&)> setup = {};
+    QRect clip = {};  // in device pixels; none when empty
 };
 
 // Draws the window whose top left is picture point (x, y) over a background
@@ -136,17 +137,30 @@ QImage Window(const CStripedVectorImage& picture, int x, int y, const Device& de
     QPainter painter(&image);
     if (device.setup)
         device.setup(painter);
+    if (!device.clip.isEmpty())
+        painter.setClipRect(device.clip);
     picture.Draw(painter, x, y, device.size.height());
     painter.end();
     return image;
 }
 
-// The same window drawn shape by shape.
+// The same window drawn shape by shape. Under a clip, the painter rounds the
+// edges of shapes differently, so a clipped window is the window drawn
+// without the clip, shown only within it.
 QImage DirectWindow(const CStripedVectorImage& picture, int x, int y, const Device& device = {QSize(200, 300)})
 {
     CStripedVectorImage direct = picture;
     direct.SetTileBudget(0);
-    return Window(direct, x, y, device);
+    if (device.clip.isEmpty())
+        return Window(direct, x, y, device);
+    Device open = device;
+    open.clip = QRect();
+    QImage clipped = Window(CStripedVectorImage(), 0, 0, open);
+    QPainter painter(&clipped);
+    painter.setClipRect(device.clip);
+    painter.drawImage(0, 0, Window(direct, x, y, open));
+    painter.end();
+    return clipped;
 }
 
 }  // namespace
@@ -166,6 +180,7 @@ TEST(StripedImageTiles, TilesPaintWhatTheShapesPaint)
         {"the picture shifted right", -15, 30, {QSize(120, 80)}},
         {"a window reaching above the picture", 40, -20, {QSize(100, 90)}},
         {"a painter moved by whole pixels", 5, 60, {QSize(150, 120), 1, [](QPainter& p) { p.translate(7, -3); }}},
+        {"a clipped painter", 0, 30, {QSize(200, 150), 1, {}, QRect(10, 35, 150, 60)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -180,6 +195,14 @@ TEST(StripedImageTiles, TilesPaintWhatTheShapesPaint)
         const qint64 held = f.picture.TileBytes();
         EXPECT_EQ(LargestDifference(Window(f.picture, c.x, c.y, c.device), tiled), 0);
         EXPECT_EQ(f.picture.TileBytes(), held);
+        // Scrolled: tiles rendered only as far as the window showed are
+        // rendered further.
+        for (const int scroll : {37, -23, 90}) {
+            SCOPED_TRACE(scroll);
+            EXPECT_LE(LargestDifference(Window(f.picture, c.x, c.y + scroll, c.device),
+                                        DirectWindow(f.picture, c.x, c.y + scroll, c.device)),
+                      kTileTolerance);
+        }
     }
 }
 
@@ -198,6 +221,7 @@ TEST(StripedImageTiles, OtherPaintersDrawTheShapes)
         {"faded", {size, 1, [](QPainter& p) { p.setOpacity(0.6); }}},
         {"multiplying", {size, 1, [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Multiply); }}},
         {"two device pixels a pixel", {size, 2, {}}},
+        {"clipped through part of a pixel", {size, 1, [](QPainter& p) { p.setClipRect(QRectF(10.5, 20, 100, 50)); }}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
