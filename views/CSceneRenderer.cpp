@@ -566,25 +566,37 @@ bool WholeBox(const Object2D& o, QRectF& box)
         const auto& g = static_cast<const Group2D&>(o);
         QRectF items;
         bool any = false;
-        // Names last: one that cannot reach out of what the rest paints
-        // needs no measuring, and a crowded map has tens of thousands.
+        // A name that cannot reach out sideways of what the rest paints needs
+        // no measuring, and a crowded map has tens of thousands: the others
+        // are looked at again once the rest is known.
+        const auto rowsOnly = [&items, &any](const StringShape& name) {
+            const QRectF unmeasured = TextBox(name, UnmeasuredWidthBound(name));
+            if (!any || !(unmeasured.left() >= items.left() && unmeasured.right() <= items.right())
+                || !std::isfinite(unmeasured.top()) || !std::isfinite(unmeasured.bottom()))
+                return false;
+            items.setTop(std::min(items.top(), unmeasured.top()));
+            items.setBottom(std::max(items.bottom(), unmeasured.bottom()));
+            return true;
+        };
+        std::vector<const StringShape*> unsure;
         for (const Object2DRef& item : g.Items()) {
-            if (item->ObjectKind() == Object2D::Kind::String)
+            if (item->ObjectKind() == Object2D::Kind::String) {
+                const auto& name = static_cast<const StringShape&>(*item);
+                if (!rowsOnly(name))
+                    unsure.push_back(&name);
                 continue;
+            }
             QRectF itemBox;
             if (!WholeBox(*item, itemBox))
                 return false;
             items = any ? items.united(itemBox) : itemBox;
             any = true;
         }
-        for (const Object2DRef& item : g.Items()) {
-            if (item->ObjectKind() != Object2D::Kind::String)
-                continue;
-            const auto& name = static_cast<const StringShape&>(*item);
-            if (any && items.contains(TextBox(name, UnmeasuredWidthBound(name))))
+        for (const StringShape* name : unsure) {
+            if (rowsOnly(*name))
                 continue;
             QRectF itemBox;
-            if (!WholeBox(name, itemBox))
+            if (!WholeBox(*name, itemBox))
                 return false;
             items = any ? items.united(itemBox) : itemBox;
             any = true;

@@ -26,8 +26,9 @@ class QPainter;
 // On 32-bit RGB and ARGB images, opaque one-colour lines, arrows (groups of up
 // to three such lines), plain filled rectangles and names are left out where
 // every pixel they could ink already holds their colour to within two levels
-// of 255: stacked thousands deep on a crowded map, painting them would change
-// no pixel by more than that. Of a name only its glyphs that lie on such
+// of 255 (on a partly transparent premultiplied image: shows it so over any
+// background): stacked thousands deep on a crowded map, painting them would
+// change no pixel by more than that. Of a name only its glyphs that lie on such
 // pixels are left out. The scene itself is never changed.
 class CSceneRenderer
 {

@@ -29,8 +29,9 @@ constexpr int kStripeCount = 4;
 constexpr int kStripePitch = 70;
 
 // Stripes that all paint outside their recorded band: a name above it, a
-// bent line below it, a line reaching left of x = 0, a scaled group, and an
-// arrow stacked many times (left out where already painted).
+// bent line below it, a line reaching left of x = 0, a name reaching right of
+// everything else, a scaled group, and arrows stacked many times (left out
+// where already painted).
 struct StripedPicture
 {
     CStripedVectorImage picture;
@@ -89,6 +90,7 @@ StripedPicture MakePicture()
         }
 
         f.picture.Append(Name(QStringLiteral("gene%1").arg(40 + i), 100, -3.5, 11));
+        f.picture.Append(Name(QStringLiteral("reaching out of the stripe"), 185, 20, 10));
 
         auto scaled = std::make_shared<Group2D>();
         scaled->Append(Block(0, 0, 20, 8, 0x006060));
