@@ -18,15 +18,17 @@ class QPainter;
 //
 // A window scrolling over a tall picture paints the same stripes again and
 // again, so on raster devices under a whole-pixel translation each stripe is
-// rendered once into a transparent tile and drawn from it afterwards: the same
-// pixels as drawing the shapes, up to a level of rounding. Tiles are kept
-// within a memory budget, the least recently drawn given up first; a stripe
-// whose tile would not fit is drawn shape by shape. Changing a stripe through
-// this class, or taking its group with NthImage, drops its tile; so does
-// adding, removing or moving the group's items elsewhere, which Draw notices.
-// Other changes made in place to shapes already drawn need DropTiles.
-// The tiles are a cache behind const methods: not thread-safe, use the image
-// from the GUI thread only (as the text measuring it draws with).
+// rendered once into a transparent tile (the rows windows have shown of it)
+// and drawn from it afterwards: the same pixels as drawing the shapes, but for
+// a few levels of rounding where antialiased edges are blended into the tile
+// and the tile into the device. Tiles are kept within a memory budget, the
+// least recently drawn given up first; a stripe whose tile would not fit is
+// drawn shape by shape. Changing a stripe through this class, or taking its
+// group with NthImage, drops its tile; so does adding, removing or moving the
+// group's items elsewhere, which Draw notices. Other changes made in place to
+// shapes already drawn need DropTiles. The tiles are a cache behind const
+// methods: not thread-safe, use the image from the GUI thread only (as the
+// text measuring it draws with).
 class CStripedVectorImage
 {
 public:
