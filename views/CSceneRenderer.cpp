@@ -11,6 +11,7 @@
 #include "views/StringShape.h"
 
 #include <QGlyphRun>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -22,6 +23,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -192,6 +194,56 @@ PinLook LookOf(const Group2D& pin, const QTransform& device)
                    exact(head.Width()), exact(head.Height()), exact(head.Fill()), qint64(head.FillColor()),
                    exact(head.Border()), exact(head.BorderWidth()), qint64(head.BorderColor())};
     return look;
+}
+
+// Pin heads from stamps. A crowded circular map draws tens of thousands of
+// small ellipses, each a path fill and a stroke for the painter. On a 32-bit
+// image, under a transform that only scales evenly and moves, a head is drawn
+// once for each look and each sixteenth of a pixel of placement (the spacing
+// at which pins already count as the same spot) into a small stamp, and the
+// stamp is copied wherever that head goes. Compositing the stamp gives what
+// painting the ellipse gives, to the rounding of one blend.
+constexpr int kStampPhases = 16;
+// Heads wider or taller than this (device pixels) are painted as they are.
+constexpr double kLargestStampedHead = 48;
+// Stamps kept at most; the cache starts over when full.
+constexpr size_t kMostStamps = 4096;
+
+struct HeadStampKey
+{
+    std::array<qint64, 7> values{};
+    bool operator==(const HeadStampKey& other) const { return values == other.values; }
+};
+
+struct HeadStampKeyHash
+{
+    size_t operator()(const HeadStampKey& key) const
+    {
+        quint64 h = 1469598103934665603ull;
+        for (const qint64 v : key.values)
+            h = (h ^ quint64(v)) * 1099511628211ull;
+        return size_t(h);
+    }
+};
+
+qint64 BitsOf(double v)
+{
+    qint64 bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+// Whether pin heads may be stamped on what the painter paints on.
+bool StampsFit(const QPainter& painter)
+{
+    const QPaintDevice* device = painter.device();
+    if (device == nullptr || device->devType() != QInternal::Image || device->devicePixelRatio() != 1
+        || painter.viewTransformEnabled() || painter.opacity() != 1
+        || painter.compositionMode() != QPainter::CompositionMode_SourceOver)
+        return false;
+    const QImage::Format format = static_cast<const QImage*>(device)->format();
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+        || format == QImage::Format_ARGB32_Premultiplied;
 }
 
 // Stacked shapes. A dense linear map piles thousands of same-coloured arrows,
@@ -614,7 +666,7 @@ bool WholeBox(const Object2D& o, QRectF& box)
 class Renderer
 {
 public:
-    Renderer(QPainter& painter, bool leaveOutSettled) : mPainter(painter)
+    Renderer(QPainter& painter, bool leaveOutSettled) : mPainter(painter), mStampsFit(StampsFit(painter))
     {
         if (const std::optional<QRectF> area = VisibleDeviceArea(painter)) {
             bool invertible = false;
@@ -1301,10 +1353,77 @@ private:
                 continue;
             // A line and an oval never merge with each other: drawn as they are.
             Draw(*pin.Item(0));
-            Draw(*pin.Item(1));
+            const auto& head = static_cast<const OvalShape&>(*pin.Item(1));
+            if (!DrawHeadFromStamp(head))
+                Draw(head);
             ForgetPainted(*pin.Item(0));
             ForgetPainted(*pin.Item(1));
         }
+    }
+
+    // Copies the head from its stamp (see kStampPhases); false when it must
+    // be painted as it is.
+    bool DrawHeadFromStamp(const OvalShape& head)
+    {
+        if (!mStampsFit)
+            return false;
+        const QTransform& device = mPainter.deviceTransform();
+        if (device.type() > QTransform::TxScale || device.m11() != device.m22() || device.m11() <= 0)
+            return false;
+        const bool fill = HasFill(head);
+        const bool outline = HasOutline(head);
+        if (!fill && !outline)
+            return true;  // nothing to paint
+        const double pen = outline ? head.BorderWidth() * device.m11() : 0;
+        const QRectF box = device.mapRect(BoxOf(head));
+        if (!(box.width() > 0 && box.height() > 0 && box.width() <= kLargestStampedHead
+              && box.height() <= kLargestStampedHead && pen <= kLargestStampedHead)
+            || !(std::abs(box.x()) < 1e8 && std::abs(box.y()) < 1e8))
+            return false;
+        // The placement, to the nearest sixteenth of a pixel, as a whole pixel and a phase.
+        const qint64 stepsX = std::llround(box.x() * kStampPhases);
+        const qint64 stepsY = std::llround(box.y() * kStampPhases);
+        const qint64 pixelX = stepsX >= 0 ? stepsX / kStampPhases : -((-stepsX + kStampPhases - 1) / kStampPhases);
+        const qint64 pixelY = stepsY >= 0 ? stepsY / kStampPhases : -((-stepsY + kStampPhases - 1) / kStampPhases);
+        const int phaseX = int(stepsX - pixelX * kStampPhases);
+        const int phaseY = int(stepsY - pixelY * kStampPhases);
+        const QColor fillColor = fill ? ToColor(head.FillColor(), head.Fill()) : QColor(Qt::transparent);
+        const QColor penColor = outline ? ToColor(head.BorderColor(), head.Border()) : QColor(Qt::transparent);
+        HeadStampKey key;
+        key.values = {BitsOf(box.width()), BitsOf(box.height()), BitsOf(pen),
+                      (qint64(fill) << 32) | qint64(fillColor.rgba()), (qint64(outline) << 32) | qint64(penColor.rgba()),
+                      phaseX, phaseY};
+        // Room for the pen and for antialiasing around the ellipse.
+        const int margin = int(std::ceil(pen / 2)) + 2;
+        auto found = mStamps.find(key);
+        if (found == mStamps.end()) {
+            if (mStamps.size() >= kMostStamps)
+                mStamps.clear();
+            QImage stamp(int(std::ceil(box.width())) + 2 * margin + 1, int(std::ceil(box.height())) + 2 * margin + 1,
+                         QImage::Format_ARGB32_Premultiplied);
+            if (stamp.isNull())
+                return false;
+            stamp.fill(Qt::transparent);
+            QPainter painter(&stamp);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            if (fill)
+                painter.setBrush(fillColor);
+            else
+                painter.setBrush(Qt::NoBrush);
+            if (outline)
+                painter.setPen(QPen(penColor, pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            else
+                painter.setPen(Qt::NoPen);
+            painter.drawEllipse(QRectF(margin + double(phaseX) / kStampPhases, margin + double(phaseY) / kStampPhases,
+                                       box.width(), box.height()));
+            painter.end();
+            found = mStamps.emplace(key, std::move(stamp)).first;
+        }
+        const QTransform world = mPainter.worldTransform();
+        mPainter.setWorldTransform(QTransform());
+        mPainter.drawImage(QPoint(int(pixelX) - margin, int(pixelY) - margin), found->second);
+        mPainter.setWorldTransform(world);
+        return true;
     }
 
     int FindFree(int bin)
@@ -1507,6 +1626,8 @@ private:
     std::vector<Sector> mRun;
     std::vector<bool> mPinDrawn;
     std::unordered_set<PinLook, PinLookHash> mPinLooks;
+    const bool mStampsFit;
+    std::unordered_map<HeadStampKey, QImage, HeadStampKeyHash> mStamps;
     std::vector<int> mOwner;
     std::vector<int> mNextFree;
     std::vector<int> mStack;

@@ -1,6 +1,8 @@
 #include "SceneTestSupport.h"
 
 #include "views/CGenomeArcShape.h"
+#include "views/CurveShape.h"
+#include "views/OvalShape.h"
 
 #include <QRandomGenerator>
 
@@ -79,4 +81,60 @@ TEST(ScenePins, PinsThatDifferAreAllDrawnInOrderAndTheLastOfTheSameIsOnTop)
     EXPECT_LT(DifferingFraction(merged, RenderScene(PaintedOneByOne(scene), 300, 300), 64), 0.0005);
     // That pin's head is centred 112 px below the centre.
     EXPECT_TRUE(ColorNear(merged.pixel(150, 262), 0xE41A1C)) << Describe(merged.pixel(150, 262)).toStdString();
+}
+
+TEST(ScenePins, HeadsLookLikeEllipsesPaintedDirectly)
+{
+    // Heads of several sizes at many places within a pixel, on images of
+    // both 32-bit kinds and at two scales, against the same ellipse painted
+    // straight onto the image with QPainter. The pin's line has no ink here.
+    QRandomGenerator random(5);
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        for (const double scale : {1.0, 2.0}) {
+            for (int k = 0; k < 40; ++k) {
+                const double x = 20 + random.bounded(10.0);
+                const double y = 20 + random.bounded(10.0);
+                const double diameter = 3 + k % 6 * 1.5;
+                const double pen = k % 3 == 0 ? 0.5 : 1.25;
+                SCOPED_TRACE(QStringLiteral("format %1 scale %2 at (%3, %4) diameter %5 pen %6")
+                                 .arg(int(format)).arg(scale).arg(x).arg(y).arg(diameter).arg(pen).toStdString());
+                const QColor fill(40 + k * 5, 200 - k * 4, 90);
+                Group2D scene;
+                auto pin = std::make_shared<Group2D>();
+                auto line = std::make_shared<CurveShape>();
+                line->SetX(x + 12); line->SetY(y + 9); line->SetX2(x); line->SetY2(y);
+                line->SetBorder(0);
+                auto head = std::make_shared<OvalShape>();
+                head->SetX(x); head->SetY(y); head->SetWidth(diameter); head->SetHeight(diameter);
+                head->SetFillColor(RgbColor(fill.rgb() & 0xFFFFFF));
+                head->SetBorder(100); head->SetBorderWidth(pen); head->SetBorderColor(0x101010);
+                pin->Append(line);
+                pin->Append(head);
+                scene.Append(pin);
+
+                const int size = int(50 * scale);
+                QImage drawn(size, size, format);
+                drawn.fill(Qt::white);
+                QImage painted = drawn;
+                {
+                    QPainter painter(&drawn);
+                    painter.scale(scale, scale);
+                    CSceneRenderer::DrawObject(painter, scene);
+                }
+                {
+                    QPainter painter(&painted);
+                    painter.setRenderHint(QPainter::Antialiasing);
+                    painter.scale(scale, scale);
+                    painter.setPen(QPen(QColor(0x10, 0x10, 0x10), pen, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+                    painter.setBrush(fill);
+                    painter.drawEllipse(QRectF(x - diameter / 2, y - diameter / 2, diameter, diameter));
+                }
+                // A head lands within 1/32 of a pixel of its place: only the
+                // antialiased rim may differ, by less than a tenth of the
+                // contrast, and mostly by a few levels.
+                EXPECT_LE(LargestDifference(drawn, painted), 20);
+                EXPECT_LT(DifferingFraction(drawn, painted, 8), 0.01);
+            }
+        }
+    }
 }

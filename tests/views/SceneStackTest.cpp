@@ -135,8 +135,9 @@ TEST(SceneStacks, ShapeOverAnotherColourIsNotLeftOut)
         scene.Append(c.make(kBlue, -1));
         const QImage merged = RenderScene(scene, 80, 50);
         EXPECT_LE(LargestDifference(merged, RenderOneByOne(scene, 80, 50)), 2);
-        if (c.probe.x() >= 0)
+        if (c.probe.x() >= 0) {
             EXPECT_TRUE(ColorNear(merged.pixel(c.probe), kBlue, 40)) << Describe(merged.pixel(c.probe)).toStdString();
+        }
     }
 }
 
