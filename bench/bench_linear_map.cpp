@@ -115,6 +115,14 @@ std::array<int, 3> WindowTops(const CLinearViewConfig& view)
     return {0, view.ViewHeight() / 2, std::max(0, view.ViewHeight() - 600)};
 }
 
+// The map a window benchmark draws, built for its arguments (scale, names).
+std::unique_ptr<CLinearViewConfig> BuiltView(const benchmark::State& state)
+{
+    std::unique_ptr<CLinearViewConfig> view = MakeView(int(state.range(0)), state.range(1) != 0);
+    view->MakeViewImage();
+    return view;
+}
+
 template <typename DrawWindow>
 void DrawWindows(benchmark::State& state, const CLinearViewConfig& view, DrawWindow draw)
 {
@@ -135,10 +143,7 @@ void DrawWindows(benchmark::State& state, const CLinearViewConfig& view, DrawWin
 // once before timing (BM_DrawWindowFirstPaint measures that first paint).
 void BM_DrawWindow(benchmark::State& state)
 {
-    const int scale = int(state.range(0));
-    const bool names = state.range(1) != 0;
-    std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
-    view->MakeViewImage();
+    std::unique_ptr<CLinearViewConfig> view = BuiltView(state);
     {
         QImage scratch(800, 600, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&scratch);
@@ -158,10 +163,7 @@ BENCHMARK(BM_DrawWindow)
 // previous window are given up first, so every stripe is rendered anew.
 void BM_DrawWindowFirstPaint(benchmark::State& state)
 {
-    const int scale = int(state.range(0));
-    const bool names = state.range(1) != 0;
-    std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
-    view->MakeViewImage();
+    std::unique_ptr<CLinearViewConfig> view = BuiltView(state);
     const CStripedVectorImage& stripes = *view->StripedImage();
     DrawWindows(state, *view, [&state, &view, &stripes](QPainter& painter, int top) {
         state.PauseTiming();
@@ -176,15 +178,12 @@ BENCHMARK(BM_DrawWindowFirstPaint)
     ->ArgNames({"scale", "names"})
     ->Unit(benchmark::kMillisecond);
 
-// The same windows with every stacked shape painted: what BM_DrawWindow
-// saves by leaving out shapes on pixels that already hold their colour,
-// measured under the same load.
+// The same windows drawn straight from the shapes, every stacked shape
+// painted: what the first paint saves by leaving out shapes on pixels that
+// already hold their colour, measured under the same load.
 void BM_DrawWindowEveryShape(benchmark::State& state)
 {
-    const int scale = int(state.range(0));
-    const bool names = state.range(1) != 0;
-    std::unique_ptr<CLinearViewConfig> view = MakeView(scale, names);
-    view->MakeViewImage();
+    std::unique_ptr<CLinearViewConfig> view = BuiltView(state);
     const CStripedVectorImage& stripes = *view->StripedImage();
     DrawWindows(state, *view, [&stripes](QPainter& painter, int top) {
         for (int i = 0; i < stripes.Count(); ++i) {

@@ -151,24 +151,38 @@ bool IsPin(const Object2D& object)
         && g.Item(1)->ObjectKind() == Object2D::Kind::Oval;
 }
 
-// What a pin looks like on the device: its line ends and head centre to a
-// quarter of a device pixel, and every style value exactly.
-struct PinLook
+// A key of whole numbers that match only when all are equal.
+template <size_t N>
+struct ExactKey
 {
-    std::array<qint64, 16> values{};
-    bool operator==(const PinLook& other) const { return values == other.values; }
+    std::array<qint64, N> values{};
+    bool operator==(const ExactKey& other) const { return values == other.values; }
 };
 
-struct PinLookHash
+template <size_t N>
+struct ExactKeyHash
 {
-    size_t operator()(const PinLook& look) const
+    size_t operator()(const ExactKey<N>& key) const
     {
         quint64 h = 1469598103934665603ull;
-        for (const qint64 v : look.values)
+        for (const qint64 v : key.values)
             h = (h ^ quint64(v)) * 1099511628211ull;
         return size_t(h);
     }
 };
+
+// The bits of a value that must match exactly.
+qint64 BitsOf(double v)
+{
+    qint64 bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+// What a pin looks like on the device: its line ends and head centre to a
+// sixteenth of a device pixel, and every style value exactly.
+using PinLook = ExactKey<16>;
+using PinLookHash = ExactKeyHash<16>;
 
 // Positions closer than this many device pixels count as the same spot. Finer
 // than a pin's border: where pins stand closer than that, the borders of the
@@ -180,11 +194,7 @@ PinLook LookOf(const Group2D& pin, const QTransform& device)
     const auto& line = static_cast<const CurveShape&>(*pin.Item(0));
     const auto& head = static_cast<const OvalShape&>(*pin.Item(1));
     const auto spot = [](double v) { return qint64(std::llround(std::clamp(v / kPinQuantum, -1e15, 1e15))); };
-    const auto exact = [](double v) {
-        qint64 bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
-        return bits;
-    };
+    const auto exact = BitsOf;
     const QPointF from = device.map(QPointF(line.X(), line.Y()));
     const QPointF to = device.map(QPointF(line.X2(), line.Y2()));
     const QPointF centre = device.map(QPointF(head.X(), head.Y()));
@@ -209,29 +219,9 @@ constexpr double kLargestStampedHead = 48;
 // Stamps kept at most; the cache starts over when full.
 constexpr size_t kMostStamps = 4096;
 
-struct HeadStampKey
-{
-    std::array<qint64, 7> values{};
-    bool operator==(const HeadStampKey& other) const { return values == other.values; }
-};
-
-struct HeadStampKeyHash
-{
-    size_t operator()(const HeadStampKey& key) const
-    {
-        quint64 h = 1469598103934665603ull;
-        for (const qint64 v : key.values)
-            h = (h ^ quint64(v)) * 1099511628211ull;
-        return size_t(h);
-    }
-};
-
-qint64 BitsOf(double v)
-{
-    qint64 bits = 0;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
+// A head's size, pen and colours on the device, and its phase.
+using HeadStampKey = ExactKey<7>;
+using HeadStampKeyHash = ExactKeyHash<7>;
 
 // Whether pin heads may be stamped on what the painter paints on.
 bool StampsFit(const QPainter& painter)
