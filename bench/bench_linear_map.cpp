@@ -73,6 +73,12 @@ std::unique_ptr<CLinearViewConfig> MakeView(int scale, bool names)
     return view;
 }
 
+// Both row scales (50 and 500 rows), each with and without names.
+void ScalesWithAndWithoutNames(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->ArgsProduct({{100000, 10000}, {0, 1}})->ArgNames({"scale", "names"});
+}
+
 void BM_BuildLinearMap(benchmark::State& state)
 {
     const int scale = int(state.range(0));
@@ -87,8 +93,7 @@ void BM_BuildLinearMap(benchmark::State& state)
     state.counters["rss_MB"] = ResidentMegabytes();
 }
 BENCHMARK(BM_BuildLinearMap)
-    ->ArgsProduct({{100000, 10000}, {0, 1}})
-    ->ArgNames({"scale", "names"})
+    ->Apply(ScalesWithAndWithoutNames)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
@@ -155,8 +160,7 @@ void BM_DrawWindow(benchmark::State& state)
     state.counters["tile_MB"] = double(view->StripedImage()->TileBytes()) / (1 << 20);
 }
 BENCHMARK(BM_DrawWindow)
-    ->ArgsProduct({{100000, 10000}, {0, 1}})
-    ->ArgNames({"scale", "names"})
+    ->Apply(ScalesWithAndWithoutNames)
     ->Unit(benchmark::kMillisecond);
 
 // The same windows painted as if never seen: the stripe tiles kept from the
@@ -174,8 +178,7 @@ void BM_DrawWindowFirstPaint(benchmark::State& state)
     state.counters["tile_MB"] = double(stripes.TileBytes()) / (1 << 20);
 }
 BENCHMARK(BM_DrawWindowFirstPaint)
-    ->ArgsProduct({{100000, 10000}, {0, 1}})
-    ->ArgNames({"scale", "names"})
+    ->Apply(ScalesWithAndWithoutNames)
     ->Unit(benchmark::kMillisecond);
 
 // The same windows drawn straight from the shapes, every stacked shape
@@ -193,8 +196,7 @@ void BM_DrawWindowEveryShape(benchmark::State& state)
     });
 }
 BENCHMARK(BM_DrawWindowEveryShape)
-    ->ArgsProduct({{100000, 10000}, {0, 1}})
-    ->ArgNames({"scale", "names"})
+    ->Apply(ScalesWithAndWithoutNames)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

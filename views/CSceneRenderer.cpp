@@ -620,6 +620,14 @@ bool WholeBox(const Object2D& o, QRectF& box)
             items.setBottom(std::max(items.bottom(), unmeasured.bottom()));
             return true;
         };
+        const auto take = [&items, &any](const Object2D& item) {
+            QRectF itemBox;
+            if (!WholeBox(item, itemBox))
+                return false;
+            items = any ? items.united(itemBox) : itemBox;
+            any = true;
+            return true;
+        };
         std::vector<const StringShape*> unsure;
         for (const Object2DRef& item : g.Items()) {
             if (item->ObjectKind() == Object2D::Kind::String) {
@@ -628,20 +636,12 @@ bool WholeBox(const Object2D& o, QRectF& box)
                     unsure.push_back(&name);
                 continue;
             }
-            QRectF itemBox;
-            if (!WholeBox(*item, itemBox))
+            if (!take(*item))
                 return false;
-            items = any ? items.united(itemBox) : itemBox;
-            any = true;
         }
         for (const StringShape* name : unsure) {
-            if (rowsOnly(*name))
-                continue;
-            QRectF itemBox;
-            if (!WholeBox(*name, itemBox))
+            if (!rowsOnly(*name) && !take(*name))
                 return false;
-            items = any ? items.united(itemBox) : itemBox;
-            any = true;
         }
         const QPointF topLeft(g.X() + g.Scale() * items.left(), g.Y() + g.Scale() * items.top());
         const QPointF bottomRight(g.X() + g.Scale() * items.right(), g.Y() + g.Scale() * items.bottom());
