@@ -786,7 +786,7 @@ private:
                 box = rows;
                 return true;
             }
-            box = TextBox(s, TextWidth(s));
+            box = TextBox(s, MeasuredWidth(s));
             return true;
         }
         case Object2D::Kind::Group: {
@@ -807,9 +807,6 @@ private:
             return false;
         }
     }
-
-    // Sets the measuring (and, when `paint`, the painter's) font for the text.
-    double TextWidth(const StringShape& s) { return MeasuredWidth(s); }
 
     // Draws an item of a group unless it is out of sight or, stacked on
     // pixels that already hold its colour, would change nothing.
@@ -865,7 +862,7 @@ private:
             if (device.type() > QTransform::TxTranslate || s.Fill() < 100 || s.Italic() || s.Underline()
                 || s.Text().isEmpty())
                 return false;
-            const double width = TextWidth(s);
+            const double width = MeasuredWidth(s);
             // Glyphs may reach a little past their advances.
             const double overhang = 1 + std::ceil(std::max(s.TextSize(), 0.0) / 10);
             const double left = s.X() - width / 2 + device.dx();
@@ -1184,7 +1181,7 @@ private:
     {
         if (s.Text().isEmpty() || !HasFill(s))
             return;
-        const double width = TextWidth(s);
+        const double width = MeasuredWidth(s);
         const QFont& font = CTextMeasure::Shared().Font();
         if (!mFontKnown || mFont != font) {
             if (font != mPainter.font())
